@@ -1,0 +1,36 @@
+# Test helpers shared by every test folder.
+#
+# Native builds use Debian's GoogleTest; the cross build compiles it from
+# /usr/src/googletest with the cross compiler. Native tests are registered
+# case by case; Windows tests run one executable per ctest test under Wine,
+# inside the "wine" fixture (prefix, Xvfb display, wineserver).
+
+if(WIN32)
+  set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${PROJECT_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  set(TZQ_GTEST_MAIN gtest_main)
+
+  set(TZQ_WINE_ROOT ${PROJECT_BINARY_DIR}/wine)
+  configure_file(${PROJECT_SOURCE_DIR}/cmake/wine-run.sh.in ${PROJECT_BINARY_DIR}/wine-run.sh @ONLY)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${PROJECT_BINARY_DIR}/wine-run.sh)
+else()
+  find_package(GTest REQUIRED)
+  include(GoogleTest)
+  set(TZQ_GTEST_MAIN GTest::gtest_main)
+endif()
+
+function(tzq_add_gtest name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} ${TZQ_GTEST_MAIN})
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/bin)
+  if(WIN32)
+    add_test(NAME ${name} COMMAND ${name} WORKING_DIRECTORY ${PROJECT_BINARY_DIR}/bin)
+    set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 600)
+  else()
+    gtest_discover_tests(${name} WORKING_DIRECTORY ${PROJECT_BINARY_DIR}/bin
+      PROPERTIES TIMEOUT 300 DISCOVERY_TIMEOUT 60)
+  endif()
+endfunction()

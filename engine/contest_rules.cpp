@@ -1,0 +1,63 @@
+#include "engine/contest_rules.h"
+
+#include "engine/text.h"
+
+CContestRules::CContestRules(const char* const* table, size_t count) {
+  entries_.reserve(count);
+  for (size_t i = 0; i < count; ++i) entries_.emplace_back(table[i]);
+}
+
+int CContestRules::contains(std::string_view s) const {
+  for (const std::string& entry : entries_) {
+    if (text::EqualsNoCase(entry, s)) return 1;
+  }
+  return 0;
+}
+
+namespace contest {
+
+const char* const kBandList[6] = {"80m", "80m", "40m", "20m", "15m", "10m"};
+const char* const kModeList[4] = {"BPSK31", "BPSK63", "BPSK125", "RTTY"};
+const char* const kAreaCodes[28] = {"AC", "AL", "AP", "AM", "BA", "CE", "DF", "ES", "GO", "MA",
+                                    "MT", "MS", "MG", "PA", "PB", "PR", "PE", "PI", "RJ", "RN",
+                                    "RS", "RO", "RR", "SC", "SP", "SE", "TO", "UF"};
+const char* const kIslandPrefixes[3] = {"PY0F", "PY0S", "PY0T"};
+const char* const kBandNames[kBandSlots] = {"160m", "80m", "40m", "20m", "15m", "10m"};
+
+CContestRules MakeBandList() { return CContestRules(kBandList, 6); }
+CContestRules MakeModeList() { return CContestRules(kModeList, 4); }
+
+bool IsAreaCode(std::string_view s) {
+  for (const char* code : kAreaCodes) {
+    if (s == code) return true;
+  }
+  return false;
+}
+
+int BandIndexOfName(std::string_view band) {
+  for (int i = 0; i < kBandSlots; ++i) {
+    if (band == kBandNames[i]) return i;
+  }
+  return kNoBand;
+}
+
+int BandIndexOfMhz(long mhz) {
+  switch (mhz) {
+    case 1: return 0;
+    case 3: return 1;
+    case 7: return 2;
+    case 14: return 3;
+    case 21: return 4;
+    case 28: return 5;
+    default: return kNoBand;
+  }
+}
+
+int PointsForExchange(std::string_view exch_rcvd) {
+  if (exch_rcvd == "YL") return 10;
+  if (exch_rcvd == "QRP") return 5;
+  if (exch_rcvd == "LB") return 3;
+  return 2;
+}
+
+}  // namespace contest

@@ -1,0 +1,251 @@
+#include "engine/stats_module.h"
+
+#include "engine/file_io.h"
+#include "engine/text.h"
+#include "reports/score_report.h"
+
+namespace {
+
+constexpr const char* kWrongBand = "   WRONG BAND !!!";
+constexpr const char* kWrongMode = "   WRONG MODE !!!";
+constexpr const char* kNoRxNumber = "   NO RX NUMBER !!!";
+constexpr const char* kBadArea = "   Code Area is not acceptable !!!";
+constexpr const char* kDupe = "   DUPE !!!";
+
+bool IsBrazilianPrefix(std::string_view prefix) {
+  return prefix == "PY" || prefix == "PY0S" || prefix == "PY0F" || prefix == "PY0T";
+}
+
+}  // namespace
+
+StatsModule::StatsModule(const Platform& platform)
+    : platform_(platform),
+      settings_(*platform.settings),
+      mode_list_(contest::MakeModeList()),
+      band_list_(contest::MakeBandList()) {}
+
+StatsModule::~StatsModule() = default;
+
+void StatsModule::Stop() { platform_.windows->CloseWindows(); }
+
+std::string StatsModule::RejectionLine(const QsoArgs& qso, const CInfo& record,
+                                       const std::string& time_text, const char* reason,
+                                       const std::string* normalised) const {
+  std::string line = "QSO:  ";
+  line += std::to_string(record.freqKhz);
+  for (std::string_view piece : {std::string_view(qso.mode), std::string_view(time_text),
+                                 qso.ownCall, qso.rstSent, qso.exchSent, qso.call, qso.rstRcvd,
+                                 qso.exchRcvd}) {
+    line.append("  ").append(piece);
+  }
+  if (normalised != nullptr) line.append("  ").append(*normalised);
+  line.append(reason).append("\r\n");
+  return line;
+}
+
+void StatsModule::AppendBadQsoLines(const std::string& lines) {
+  // The file is opened only when there is something to write; before the
+  // first reset there is no file name and the lines are lost.
+  if (lines.empty() || bad_qso_file_.empty()) return;
+  file_io::Append(bad_qso_file_, lines);
+}
+
+int StatsModule::AddData(const QsoArgs& qso) {
+  CInfo record;
+  record.call = std::string(qso.call);
+  record.band = std::string(qso.band);
+  record.mode = std::string(qso.mode);
+  record.rstRcvd = std::string(qso.rstRcvd);
+  record.rstSent = std::string(qso.rstSent);
+  record.exchRcvd = std::string(qso.exchRcvd);
+  record.exchSent = std::string(qso.exchSent);
+  record.freqKhz = static_cast<int32_t>(qso.freqHz / 1000u);
+  record.time = qso.qsoTime;
+  const std::string time_text = qso.qsoTime.Format("%Y-%m-%d %H%M");
+
+  if (!band_list_.contains(qso.band)) {
+    AppendBadQsoLines(RejectionLine(qso, record, time_text, kWrongBand, nullptr));
+    return 0;
+  }
+
+  std::string lines;
+  int stored = 0;
+  {
+    std::lock_guard<std::mutex> guard(tables_lock_);
+    bool seen = false;
+    for (const std::string& b : bands_seen_) seen = seen || b == qso.band;
+    if (!seen) bands_seen_.push_back(record.band);
+
+    if (!mode_list_.contains(qso.mode)) {
+      lines = RejectionLine(qso, record, time_text, kWrongMode, nullptr);
+    } else if (qso.exchRcvd.empty() || qso.exchSent.empty()) {
+      lines = RejectionLine(qso, record, time_text, kNoRxNumber, nullptr);
+    } else {
+      if (qso.exchRcvd != "LB" && qso.exchRcvd != "YL" && qso.exchRcvd != "QRP") {
+        const std::string normalised(text::Trim(text::ToUpper(qso.exchRcvd)));
+        if (contest::IsAreaCode(normalised)) {
+          record.area = normalised;
+        } else {
+          lines += RejectionLine(qso, record, time_text, kBadArea, &normalised);
+          record.notCounted = 1;
+        }
+      }
+      if (qso.dxPrefix == "PY0T") {
+        record.area = "PY0T";
+      } else if (qso.dxPrefix == "PY0F") {
+        record.area = "PY0F";
+      } else if (qso.dxPrefix == "PY0S" || qso.dxPrefix == "PY0/s") {
+        record.area = "PY0S";
+      }
+      // One DUPE line for every earlier record with the same call, band and mode.
+      const int earlier = store_.countSame(record.call, record.band, record.mode);
+      if (earlier > 0) {
+        record.notCounted = 1;
+        record.dupe = 1;
+        const std::string dupe_line = RejectionLine(qso, record, time_text, kDupe, nullptr);
+        for (int i = 0; i < earlier; ++i) lines += dupe_line;
+      }
+      store_.append(record);
+      stored = 1;
+    }
+  }
+  AppendBadQsoLines(lines);
+  return stored;
+}
+
+void StatsModule::RewriteBadQsoFile(std::string_view call, const std::string& time_key) {
+  if (bad_qso_file_.empty()) return;
+  std::string content;
+  // A file that exists but cannot be read is left alone rather than
+  // replaced by a header-only file.
+  if (file_io::ReadAllChecked(bad_qso_file_, &content) == file_io::ReadResult::kFailed) return;
+  std::string kept = std::string(kBadQsoHeader) + "\r\n";
+  const std::vector<std::string> lines = file_io::SplitLines(content);
+  for (size_t i = 1; i < lines.size(); ++i) {
+    const std::string& line = lines[i];
+    // The call must stand as a whole word: PY2AA's removal keeps PY2AAA's lines.
+    if (text::ContainsWord(line, call) && line.find(time_key) != std::string::npos) continue;
+    kept.append(line).append("\r\n");
+  }
+  file_io::ReplaceContents(bad_qso_file_, kept);
+}
+
+int StatsModule::RemoveData(const QsoArgs& qso) {
+  {
+    std::lock_guard<std::mutex> guard(tables_lock_);
+    store_.removeFirst(qso.call, qso.band, qso.mode, qso.qsoTime);
+    if (store_.empty()) {
+      bands_seen_.clear();
+      tables_.ClearResults();
+    }
+  }
+  RewriteBadQsoFile(qso.call, " " + qso.qsoTime.Format("%H%M") + " ");
+  update_ready_.store(1);
+  platform_.windows->PostUpdate();
+  return 1;
+}
+
+int StatsModule::ResetStats(int export_flag, std::string_view own_call,
+                            const COleDateTime& period_start, const COleDateTime& period_end) {
+  {
+    std::lock_guard<std::mutex> guard(tables_lock_);
+    period_start_ = period_start.Format("%d.%m");
+    contest_year_ = period_start.Format("%Y");
+    period_end_ = period_end.Format("%d.%m.%Y");
+    store_.clear();
+    bands_seen_.clear();
+    tables_.ResetPreviousQsoRows(band_list_);
+  }
+  cabrillo_export_flag_ = export_flag;
+  contestant_ = std::string(own_call);
+
+  if (export_flag != 0) {
+    export_confirmed_ = cabrillo_.PrepareHeader(contestant_, period_start, period_end, settings_,
+                                                *platform_.headerDialog) != 0;
+    settings_.Put("Start", "1");
+  }
+  if (settings_.Number("Start") != 0) {
+    settings_.Put("Start", "0");
+  } else if (!platform_.windows->SettingsWindowExists()) {
+    platform_.windows->StartWindowThread();
+    settings_.Put("Start", "1");
+  }
+
+  bad_qso_file_ = "BadQSO_StatsTZQ_" + period_end.Format("%d_%m_%Y") + ".txt";
+  file_io::ReplaceContents(bad_qso_file_, std::string(kBadQsoHeader) + "\r\n");
+  return 1;
+}
+
+int StatsModule::CheckCall(const CallCheckArgs& args) {
+  // Test-and-clear in one step: the window thread sets the flag again when
+  // its update handler ends, so at most one update is ever waiting.
+  if (platform_.windows->SettingsWindowExists() && update_ready_.exchange(0) != 0) {
+    platform_.windows->PostUpdate();
+  }
+  if (args.band != nullptr && args.otherBand != nullptr &&
+      !text::EqualsNoCase(args.band, args.otherBand)) {
+    return kVerdictNotForContest;
+  }
+  const std::string_view band = text::FromHost(args.band);
+  if (!band_list_.contains(band)) return kVerdictNotForContest;
+
+  std::lock_guard<std::mutex> guard(tables_lock_);
+  if (store_.countSame(args.call, band, args.mode) > 0) return kVerdictDupe;
+  if (!IsBrazilianPrefix(args.dxPrefix)) return kVerdictNew;
+  return store_.hasArea(band, args.area) ? kVerdictAreaWorked : kVerdictNew;
+}
+
+const char* StatsModule::RunCommand(std::string_view command) {
+  if (command == "SHOWINFO") {
+    platform_.windows->StartWindowThread();
+  } else if (command == "HIDEINFO") {
+    platform_.windows->CloseWindows();
+  }
+  return command_reply_.c_str();
+}
+
+const char* StatsModule::GetResult(int* out) {
+  ReportTitle title{period_start_, period_end_, contestant_};
+  std::string bad_qso_content;
+  file_io::ReadAll(bad_qso_file_, &bad_qso_content);
+  const int bad_qso = CountBadQso(bad_qso_content);
+
+  ScoreSheet sheet;
+  {
+    std::lock_guard<std::mutex> guard(tables_lock_);
+    SortBandsSeen(&bands_seen_);
+    sheet = ComputeScore(store_, bands_seen_, &tables_);
+  }
+  report_text_ = html_flag_ != 0 ? RenderHtmlReport(sheet, title, bad_qso)
+                                 : RenderTextReport(sheet, title, bad_qso);
+  claimed_score_ = sheet.claimed;
+  settings_.Put("Claimed", text::Format("%i", claimed_score_));
+
+  if (cabrillo_export_flag_ != 0 && export_confirmed_) {
+    for (const CInfo& qso : store_.records()) {
+      cabrillo_.AddQsoLine(qso.call, qso.freqKhz, CabrilloModeCode(qso.mode), qso.time,
+                           qso.rstSent, qso.exchSent, qso.rstRcvd, qso.exchRcvd);
+    }
+    const std::string message = cabrillo_.WriteLog(claimed_score_, *platform_.executables);
+    platform_.boxes->Show(message, "Output", MessageBoxes::kIconInformation, true);
+    if (out != nullptr) *out = -1;
+  }
+  return report_text_.c_str();
+}
+
+const char* StatsModule::GetSetName(int index) const { return index == 0 ? kSetName : ""; }
+
+int StatsModule::IsValidExchg(std::string_view exchange) const {
+  if (exchange == "599") return 0;
+  if (exchange == "YL" || exchange == "LB" || exchange == "QRP") return 1;
+  return exchange.size() == 2 && contest::IsAreaCode(exchange) ? 1 : 0;
+}
+
+void StatsModule::SetupSet() {
+  platform_.boxes->Show("No additional setup for this contest", nullptr, 0, false);
+}
+
+unsigned long StatsModule::SetVersion() {
+  html_flag_ = 1;
+  return 0;
+}

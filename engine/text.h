@@ -1,0 +1,37 @@
+// Text helpers with the "C" locale's rules, whatever the process locale is:
+// only ASCII letters change case, bytes 0x80 and above are left alone, and
+// white space is blank, TAB, LF, VT, FF and CR. Pure functions; any thread.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace text {
+
+inline bool IsSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+inline char ToUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
+inline char ToLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+
+std::string ToUpper(std::string_view s);
+std::string_view Trim(std::string_view s);
+bool EqualsNoCase(std::string_view a, std::string_view b);
+
+// True when `word` stands in `line` delimited by blanks or the line's ends.
+bool ContainsWord(std::string_view line, std::string_view word);
+
+// printf-style formatting into a std::string.
+std::string Format(const char* format, ...)
+#if defined(__GNUC__)
+    __attribute__((format(printf, 1, 2)))
+#endif
+    ;
+
+// The leading decimal integer of a text, as atoi reads it (0 when none).
+int LeadingInt(std::string_view s);
+
+// A null text pointer from the host reads as an empty text.
+inline std::string_view FromHost(const char* s) { return s ? std::string_view(s) : std::string_view(); }
+
+}  // namespace text

@@ -1,0 +1,149 @@
+#include "reports/score_report.h"
+
+#include <cstdint>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "engine/text.h"
+#include "engine/version.h"
+
+namespace {
+
+std::string FilledName(const std::string& band) {
+  return band.size() >= 20 ? band : std::string(20 - band.size(), '0') + band;
+}
+
+bool EndsWith(const std::string& s, const char* suffix) {
+  const size_t n = std::char_traits<char>::length(suffix);
+  return s.size() >= n && s.compare(s.size() - n, n, suffix) == 0;
+}
+
+constexpr const char* kHtmlHead =
+    "<html><head><style>table{ width:100%; }table, th, td{ border: 1px solid black; "
+    "border-collapse: collapse; }th, td{ padding: 1px; text-align: middle; }th,td{ "
+    "background-color: #fffac6; color: black; }</style></head><body>";
+constexpr const char* kHtmlRow =
+    "<tr><th><center>%s</center></th><td><center>%i</center></td><td><center>%i</center></"
+    "td><td><center>%i</center></td></tr>";
+constexpr const char* kHtmlCountRow =
+    "<tr><th><center>%s</center></th><td><center>%i</center></td><td colspan=5> </td></tr>";
+
+}  // namespace
+
+void SortBandsSeen(std::vector<std::string>* bands) {
+  std::vector<std::string>& b = *bands;
+  for (size_t i = 0; i + 1 < b.size(); ++i) {
+    for (size_t j = i + 1; j < b.size(); ++j) {
+      if (FilledName(b[i]) < FilledName(b[j])) std::swap(b[i], b[j]);
+    }
+  }
+}
+
+ScoreSheet ComputeScore(const QsoStore& store, const std::vector<std::string>& bands_seen,
+                        BandTables* tables) {
+  ScoreSheet sheet;
+  sheet.bands.resize(bands_seen.size());
+  std::unordered_map<std::string, size_t> row_of;
+  std::vector<std::unordered_set<std::string>> seen_areas(bands_seen.size());
+  std::vector<BandTables::Texts> worked(bands_seen.size());
+  for (size_t i = 0; i < bands_seen.size(); ++i) {
+    sheet.bands[i].band = bands_seen[i];
+    row_of.emplace(bands_seen[i], i);
+  }
+
+  // One pass over the store; each record belongs to at most one row since
+  // the bands-seen list holds every name once.
+  std::vector<int> class_counts(bands_seen.size() * 4, 0);
+  for (const CInfo& qso : store.records()) {
+    if (qso.call.empty()) continue;
+    auto it = row_of.find(qso.band);
+    if (it == row_of.end()) continue;
+    BandScore& row = sheet.bands[it->second];
+    row.dupes += qso.dupe;
+    if (qso.notCounted != 0) continue;
+    ++row.qsos;
+    row.points += contest::PointsForExchange(qso.exchRcvd);
+    if (!qso.area.empty() && seen_areas[it->second].insert(qso.area).second) {
+      worked[it->second].push_back(qso.area);
+      ++row.multipliers;
+    }
+  }
+
+  for (size_t i = 0; i < bands_seen.size(); ++i) {
+    const int slot = contest::BandIndexOfName(bands_seen[i]);
+    if (slot != contest::kNoBand && tables != nullptr) tables->SetWorkedAreas(slot, worked[i]);
+    const BandScore& row = sheet.bands[i];
+    sheet.total.qsos += row.qsos;
+    sheet.total.points += row.points;
+    sheet.total.multipliers += row.multipliers;
+    sheet.total.dupes += row.dupes;
+  }
+  sheet.claimed = static_cast<int32_t>(static_cast<uint32_t>(sheet.total.points) *
+                                       static_cast<uint32_t>(sheet.total.multipliers));
+  return sheet;
+}
+
+int CountBadQso(const std::string& file_content) {
+  int count = 0;
+  bool header = true;
+  size_t pos = 0;
+  while (pos < file_content.size()) {
+    size_t end = file_content.find('\n', pos);
+    if (end == std::string::npos) end = file_content.size();
+    std::string line = file_content.substr(pos, end - pos);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    pos = end + 1;
+    if (header) {
+      header = false;
+      continue;
+    }
+    if (!EndsWith(line, "   DUPE !!!")) ++count;
+  }
+  return count;
+}
+
+std::string RenderTextReport(const ScoreSheet& sheet, const ReportTitle& title, int bad_qso) {
+  std::string out = text::Format("      TZQ %s-%s\r\n\tContestant: %s \r\n\tQSOs\tPoints\tMult\r\n",
+                                 title.periodStart.c_str(), title.periodEnd.c_str(),
+                                 title.contestant.c_str());
+  for (const BandScore& row : sheet.bands) {
+    out += text::Format("%s\t %i\t %i\t %i\r\n", row.band.c_str(), row.qsos, row.points,
+                        row.multipliers);
+  }
+  const BandScore& t = sheet.total;
+  out += text::Format("Total\t %i\t %i\t %i\r\nDupe\t %i\r\nBad QSO\t %i", t.qsos, t.points,
+                      t.multipliers, t.dupes, bad_qso);
+  out += text::Format("\r\nScore: %i*%i = %i\r\n", t.points, t.multipliers, sheet.claimed);
+  out += TZQ_CREDIT_LINE;
+  return out;
+}
+
+std::string RenderHtmlReport(const ScoreSheet& sheet, const ReportTitle& title, int bad_qso) {
+  const std::string heading = text::Format("   TZQ Contest  %s-%s", title.periodStart.c_str(),
+                                           title.periodEnd.c_str());
+  std::string out = kHtmlHead;
+  out += text::Format(
+      "<center><b>%s</b></center><center>Contestant:  <b>%s</center></b><table>",
+      heading.c_str(), title.contestant.c_str());
+  out += text::Format("<tr><th>%s</th><th>%s</th><th>%s</th><th>%s</th></tr>", "Band", "QSOs",
+                      "Points", "Mult");
+  for (const BandScore& row : sheet.bands) {
+    out += text::Format(kHtmlRow, row.band.c_str(), row.qsos, row.points, row.multipliers);
+  }
+  const BandScore& t = sheet.total;
+  out += text::Format(kHtmlRow, "Total", t.qsos, t.points, t.multipliers);
+  out += text::Format(kHtmlCountRow, "Dupe", t.dupes);
+  out += text::Format(kHtmlCountRow, "Bad QSO", bad_qso);
+  out += text::Format("<tr><th>%s</th><td colspan=6><center>%i * %i = %i</center></td></tr>",
+                      "Score:", t.points, t.multipliers, sheet.claimed);
+  out += "</table><h6 align=right>" TZQ_CREDIT_LINE "</h6></body></html>";
+  return out;
+}
+
+const char* CabrilloModeCode(const std::string& mode) {
+  if (mode == "BPSK31") return "PS";
+  if (mode == "BPSK63") return "PM";
+  if (mode == "BPSK125") return "PO";
+  if (mode == "RTTY") return "RY";
+  return "??";
+}

@@ -1,0 +1,41 @@
+// Composition root of the Linux shared library: the headless platform and the
+// module, created when the library is loaded and destroyed when it is
+// unloaded.
+
+#include "engine/ini_file_store.h"
+#include "engine/message_boxes_headless.h"
+#include "engine/module_instance.h"
+#include "engine/stats_module.h"
+#include "reports/header_dialog_headless.h"
+#include "reports/host_executables_posix.h"
+#include "ui/no_windows.h"
+
+namespace {
+
+struct Plugin {
+  IniFileStore settings;
+  RecordingMessageBoxes boxes;
+  ScriptedHeaderDialog headerDialog;
+  NoWindows windows;
+  FolderExecutables executables;
+  StatsModule module{Platform{&settings, &boxes, &headerDialog, &windows, &executables}};
+};
+
+Plugin* g_plugin = nullptr;
+
+__attribute__((constructor)) void LoadPlugin() { g_plugin = new Plugin(); }
+
+__attribute__((destructor)) void UnloadPlugin() {
+  Plugin* plugin = g_plugin;
+  g_plugin = nullptr;
+  if (plugin == nullptr) return;
+  try {
+    plugin->module.Stop();
+  } catch (...) {
+  }
+  delete plugin;
+}
+
+}  // namespace
+
+StatsModule* TheModule() { return g_plugin != nullptr ? &g_plugin->module : nullptr; }

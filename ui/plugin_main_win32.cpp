@@ -1,0 +1,46 @@
+// Composition root of Stats.dll: the Win32 platform and the module, created
+// in DLL_PROCESS_ATTACH and destroyed in DLL_PROCESS_DETACH.
+
+#include <windows.h>
+
+#include "engine/message_boxes_win32.h"
+#include "engine/module_instance.h"
+#include "engine/settings_store_win32.h"
+#include "engine/stats_module.h"
+#include "reports/cabrillo_dialog_win32.h"
+#include "reports/host_executables_win32.h"
+#include "ui/no_windows.h"
+
+namespace {
+
+struct Plugin {
+  ProfileSettingsStore settings;
+  Win32MessageBoxes boxes;
+  Cabrillo headerDialog;
+  NoWindows windows;
+  Win32Executables executables;
+  StatsModule module{Platform{&settings, &boxes, &headerDialog, &windows, &executables}};
+};
+
+Plugin* g_plugin = nullptr;
+
+}  // namespace
+
+StatsModule* TheModule() { return g_plugin ? &g_plugin->module : nullptr; }
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
+  try {
+    if (reason == DLL_PROCESS_ATTACH) {
+      g_plugin = new Plugin();
+    } else if (reason == DLL_PROCESS_DETACH && g_plugin != nullptr) {
+      Plugin* plugin = g_plugin;
+      plugin->module.Stop();
+      g_plugin = nullptr;
+      delete plugin;
+    }
+  } catch (...) {
+    // Loading always succeeds; a failure here leaves the module absent and
+    // every export answers with its neutral result.
+  }
+  return TRUE;
+}
