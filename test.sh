@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Builds both targets and runs every test: native first, then the Windows
+# DLL's tests under Wine and Xvfb. Installs what is missing first (Debian 12,
+# as root or with sudo). Exits non-zero on any failure.
+#   ./test.sh            everything
+#   ./test.sh native     native build and tests only
+set -euo pipefail
+cd "$(dirname "$0")"
+what=${1:-all}
+
+if [ "$what" = native ]; then cmake/install-deps.sh native; else cmake/install-deps.sh all; fi
+
+jobs=$(nproc 2>/dev/null || echo 2)
+status=0
+
+run_preset() {
+  local preset=$1
+  echo "== Building preset $preset"
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -j "$jobs"
+  echo "== Testing preset $preset"
+  ctest --preset "$preset" -j "$jobs" || status=1
+}
+
+run_preset native
+if [ "$what" != native ]; then
+  run_preset win32
+fi
+exit $status
