@@ -11,7 +11,7 @@
 #include "engine/stats_module.h"
 #include "engine/window_layer.h"
 #include "reports/header_dialog_headless.h"
-#include "reports/host_executables_posix.h"
+#include "reports/folder_executables.h"
 
 class RecordingWindowLayer : public WindowLayer {
  public:

@@ -1,6 +1,7 @@
 // FolderExecutables: HostExecutables for builds without the Win32 API. Lists
-// a folder (the working folder by default) and reads versions with
-// ReadPeFileVersion. Stateless apart from the folder; any thread.
+// a folder (the working folder by default) with the C library's directory
+// functions and reads versions with ReadPeFileVersion. Stateless apart from
+// the folder; any thread.
 #pragma once
 
 #include <string>

@@ -3,8 +3,7 @@
 #include <algorithm>
 
 #include "engine/file_io.h"
-#include "reports/host_executables.h"
-#include "reports/host_executables_posix.h"
+#include "reports/folder_executables.h"
 #include "reports/pe_version.h"
 
 std::vector<std::string> FolderExecutables::List() {
