@@ -1,0 +1,102 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "engine/file_io.h"
+#include "engine/ini_file_store.h"
+#include "engine/settings.h"
+#include "engine/settings_store_win32.h"
+#include "reports/folder_executables.h"
+#include "reports/host_executables_win32.h"
+#include "tests/support/modal_answerer.h"
+#include "tests/support/temp_folder.h"
+#include "tools/plugin_loader/plugin_library.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kPluginPath = (fs::current_path() / PluginLibrary::DefaultFileName()).string();
+
+TEST(ProfileCompatibilityTest, EachBuildReadsWhatTheOtherWrote) {
+  TempFolder folder;
+  IniFileStore headless;
+  ProfileSettingsStore profile;
+  Settings by_headless(headless), by_profile(profile);
+
+  ASSERT_TRUE(by_headless.Put("Name", "Joao da Silva"));
+  ASSERT_TRUE(by_headless.PutNumber("area_x", -1280));
+  ASSERT_TRUE(by_headless.Put("SoapBox", std::string(300, 's')));
+  EXPECT_EQ(by_profile.Text("Name"), "Joao da Silva");
+  EXPECT_EQ(by_profile.Number("area_x"), -1280);
+  EXPECT_EQ(by_profile.Text("SoapBox"), std::string(99, 's'));
+  EXPECT_EQ(by_profile.WholeText("SoapBox"), std::string(300, 's'));
+
+  ASSERT_TRUE(by_profile.Put("Club", "LABRE"));
+  ASSERT_TRUE(by_profile.Put("name", "Maria"));
+  ASSERT_TRUE(by_profile.PutFlag("Start", true));
+  EXPECT_EQ(by_headless.Text("Club"), "LABRE");
+  EXPECT_EQ(by_headless.Text("Name"), "Maria");
+  EXPECT_EQ(by_headless.Number("Start"), 1);
+  EXPECT_EQ(by_headless.Number("area_x"), -1280);
+  // Both write 8-bit text with CR LF line ends.
+  const std::string file = folder.Read("Plugins/TZQ.ini");
+  EXPECT_EQ(file.find("\n"), file.find("\r\n") + 1);
+}
+
+TEST(ProfileCompatibilityTest, MissingPluginsFolderFailsTheWrite) {
+  TempFolder folder;
+  fs::remove(folder.path() + "/Plugins");
+  ProfileSettingsStore profile;
+  Settings settings(profile);
+  EXPECT_FALSE(settings.Put("Start", "1"));
+  EXPECT_EQ(settings.Text("Start", "none"), "none");
+}
+
+TEST(HostExecutablesTest, FolderListingAgreesWithTheVersionApi) {
+  const std::string v220 = std::string(TZQ_FIXTURE_DIR) + "/kolm_2_20_0.exe";
+  const std::string v314 = std::string(TZQ_FIXTURE_DIR) + "/kolm_3_1_4.exe";
+  TempFolder folder;
+  Win32Executables system;
+  FolderExecutables portable;
+  EXPECT_EQ(HostVersionText(system), "");
+  fs::copy_file(v314, folder.path() + "/Kolm.exe");
+  fs::copy_file(v220, folder.path() + "/Other.exe");
+  EXPECT_EQ(HostVersionText(system), "3.1.4");
+  EXPECT_EQ(HostVersionText(portable), "3.1.4");
+  uint32_t ms1, ls1, ms2, ls2;
+  ASSERT_TRUE(system.FileVersion("Other.exe", &ms1, &ls1));
+  ASSERT_TRUE(portable.FileVersion("Other.exe", &ms2, &ls2));
+  EXPECT_EQ(ms1, ms2);
+  EXPECT_EQ(ls1, ls2);
+  folder.Write("Kolm.exe", "not an executable");
+  EXPECT_EQ(HostVersionText(system), "");
+  EXPECT_EQ(HostVersionText(portable), "");
+}
+
+TEST(FileReplaceTest, ReplacesAnExistingFileInOneStep) {
+  TempFolder folder;
+  folder.Write("a.txt", "old");
+  ASSERT_TRUE(file_io::ReplaceContents("a.txt", "new\r\n"));
+  EXPECT_EQ(folder.Read("a.txt"), "new\r\n");
+  EXPECT_FALSE(folder.Exists("a.txt.new"));
+  // A target that cannot be replaced (a folder) keeps everything as it was.
+  fs::create_directory(folder.path() + "/b.txt");
+  EXPECT_FALSE(file_io::ReplaceContents("b.txt", "x"));
+  EXPECT_FALSE(folder.Exists("b.txt.new"));
+}
+
+TEST(SetupBoxTest, SetupSet0ShowsItsBoxWithTheDefaultCaption) {
+  PluginLibrary library;
+  std::string error;
+  ASSERT_TRUE(library.Open(kPluginPath, &error)) << error;
+  auto setup = library.Get<SetupSet0Fn>("?SetupSet0@@YAXXZ");
+  ASSERT_NE(setup, nullptr);
+  ModalAnswerer answerer;
+  setup();  // returns once the answerer has closed the box
+  EXPECT_EQ(answerer.boxes(), "Error|No additional setup for this contest\n");
+}
+
+}  // namespace
