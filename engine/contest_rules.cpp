@@ -53,6 +53,36 @@ int BandIndexOfMhz(long mhz) {
   }
 }
 
+namespace {
+
+// Two-letter codes by their letters: 26 x 26 slots, -1 where no code is.
+struct CodeTable {
+  int slot[26 * 26];
+  CodeTable() {
+    for (int& s : slot) s = -1;
+    for (int i = 0; i < 28; ++i) slot[(kAreaCodes[i][0] - 'A') * 26 + (kAreaCodes[i][1] - 'A')] = i;
+  }
+};
+
+}  // namespace
+
+int MultiplierIndex(std::string_view area) {
+  static const CodeTable table;
+  if (area.size() == 2) {
+    const unsigned a = static_cast<unsigned char>(area[0]) - 'A';
+    const unsigned b = static_cast<unsigned char>(area[1]) - 'A';
+    return a < 26 && b < 26 ? table.slot[a * 26 + b] : -1;
+  }
+  for (int i = 0; i < 3; ++i) {
+    if (area == kIslandPrefixes[i]) return 28 + i;
+  }
+  return -1;
+}
+
+const char* MultiplierName(int index) {
+  return index < 28 ? kAreaCodes[index] : kIslandPrefixes[index - 28];
+}
+
 int PointsForExchange(std::string_view exch_rcvd) {
   if (exch_rcvd == "YL") return 10;
   if (exch_rcvd == "QRP") return 5;

@@ -46,6 +46,11 @@ bool IsAreaCode(std::string_view s);
 int BandIndexOfName(std::string_view band);
 // Slot of a frequency in whole megahertz, or kNoBand.
 int BandIndexOfMhz(long mhz);
+// Position of a multiplier among the 31 (area table order, then the three
+// island prefixes), or -1 for any other text. Constant time.
+inline constexpr int kMultiplierCount = 31;
+int MultiplierIndex(std::string_view area);
+const char* MultiplierName(int index);
 // Points of a counted QSO by its received exchange (exact comparison).
 int PointsForExchange(std::string_view exch_rcvd);
 

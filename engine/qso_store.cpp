@@ -1,13 +1,13 @@
 #include "engine/qso_store.h"
 
-std::string QsoStore::Key(std::string_view a, std::string_view b, std::string_view c) {
+const std::string& QsoStore::Key(std::string_view a, std::string_view b,
+                                 std::string_view c) const {
   // Host texts are NUL-terminated, so NUL cannot occur inside a field.
-  std::string key;
-  key.reserve(a.size() + b.size() + c.size() + 2);
-  key.append(a).push_back('\0');
-  key.append(b).push_back('\0');
-  key.append(c);
-  return key;
+  key_.clear();
+  key_.append(a).push_back('\0');
+  key_.append(b).push_back('\0');
+  key_.append(c);
+  return key_;
 }
 
 void QsoStore::Bump(Index* index, const std::string& key, int delta) {
@@ -28,7 +28,7 @@ void QsoStore::append(const CInfo& record) {
 
 bool QsoStore::removeFirst(std::string_view call, std::string_view band, std::string_view mode,
                            const COleDateTime& time) {
-  const std::string same = Key(call, band, mode);
+  const std::string same = Key(call, band, mode);  // a copy: Key() reuses its buffer
   if (same_qso_.find(same) == same_qso_.end()) return false;
   for (auto it = records_.begin(); it != records_.end(); ++it) {
     if (it->call == call && it->band == band && it->mode == mode && it->time == time) {

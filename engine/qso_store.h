@@ -51,10 +51,13 @@ class QsoStore {
 
  private:
   using Index = std::unordered_map<std::string, int>;
-  static std::string Key(std::string_view a, std::string_view b, std::string_view c = {});
+  // Builds the index key in a buffer reused by every call, so a lookup
+  // allocates nothing; callers hold the module's table lock anyway.
+  const std::string& Key(std::string_view a, std::string_view b, std::string_view c = {}) const;
   static void Bump(Index* index, const std::string& key, int delta);
 
   std::vector<CInfo> records_;
   Index same_qso_;  // call, band, mode -> records
   Index band_area_;  // band, area -> records
+  mutable std::string key_;
 };

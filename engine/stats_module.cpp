@@ -61,10 +61,19 @@ int StatsModule::AddData(const QsoArgs& qso) {
   record.exchSent = std::string(qso.exchSent);
   record.freqKhz = static_cast<int32_t>(qso.freqHz / 1000u);
   record.time = qso.qsoTime;
-  const std::string time_text = qso.qsoTime.Format("%Y-%m-%d %H%M");
+  // Only rejection lines print the time; most QSOs never need it.
+  std::string time_text;
+  bool time_formatted = false;
+  auto reject = [&](const char* reason, const std::string* normalised) {
+    if (!time_formatted) {
+      time_text = qso.qsoTime.Format("%Y-%m-%d %H%M");
+      time_formatted = true;
+    }
+    return RejectionLine(qso, record, time_text, reason, normalised);
+  };
 
   if (!band_list_.contains(qso.band)) {
-    AppendBadQsoLines(RejectionLine(qso, record, time_text, kWrongBand, nullptr));
+    AppendBadQsoLines(reject(kWrongBand, nullptr));
     return 0;
   }
 
@@ -77,16 +86,16 @@ int StatsModule::AddData(const QsoArgs& qso) {
     if (!seen) bands_seen_.push_back(record.band);
 
     if (!mode_list_.contains(qso.mode)) {
-      lines = RejectionLine(qso, record, time_text, kWrongMode, nullptr);
+      lines = reject(kWrongMode, nullptr);
     } else if (qso.exchRcvd.empty() || qso.exchSent.empty()) {
-      lines = RejectionLine(qso, record, time_text, kNoRxNumber, nullptr);
+      lines = reject(kNoRxNumber, nullptr);
     } else {
       if (qso.exchRcvd != "LB" && qso.exchRcvd != "YL" && qso.exchRcvd != "QRP") {
         const std::string normalised(text::Trim(text::ToUpper(qso.exchRcvd)));
         if (contest::IsAreaCode(normalised)) {
           record.area = normalised;
         } else {
-          lines += RejectionLine(qso, record, time_text, kBadArea, &normalised);
+          lines += reject(kBadArea, &normalised);
           record.notCounted = 1;
         }
       }
@@ -102,7 +111,7 @@ int StatsModule::AddData(const QsoArgs& qso) {
       if (earlier > 0) {
         record.notCounted = 1;
         record.dupe = 1;
-        const std::string dupe_line = RejectionLine(qso, record, time_text, kDupe, nullptr);
+        const std::string dupe_line = reject(kDupe, nullptr);
         for (int i = 0; i < earlier; ++i) lines += dupe_line;
       }
       store_.append(record);

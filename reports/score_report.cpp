@@ -1,8 +1,7 @@
 #include "reports/score_report.h"
 
 #include <cstdint>
-#include <unordered_map>
-#include <unordered_set>
+#include <algorithm>
 
 #include "engine/text.h"
 #include "engine/version.h"
@@ -11,6 +10,15 @@ namespace {
 
 std::string FilledName(const std::string& band) {
   return band.size() >= 20 ? band : std::string(20 - band.size(), '0') + band;
+}
+
+// Band names are a few bytes long: comparing them inline beats a memcmp call.
+inline bool SameText(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (a[i] != b[i]) return false;
+  }
+  return true;
 }
 
 bool EndsWith(const std::string& s, const char* suffix) {
@@ -42,34 +50,37 @@ void SortBandsSeen(std::vector<std::string>* bands) {
 ScoreSheet ComputeScore(const QsoStore& store, const std::vector<std::string>& bands_seen,
                         BandTables* tables) {
   ScoreSheet sheet;
-  sheet.bands.resize(bands_seen.size());
-  std::unordered_map<std::string, size_t> row_of;
-  std::vector<std::unordered_set<std::string>> seen_areas(bands_seen.size());
-  std::vector<BandTables::Texts> worked(bands_seen.size());
-  for (size_t i = 0; i < bands_seen.size(); ++i) {
-    sheet.bands[i].band = bands_seen[i];
-    row_of.emplace(bands_seen[i], i);
-  }
+  const size_t rows = bands_seen.size();
+  sheet.bands.resize(rows);
+  std::vector<BandTables::Texts> worked(rows);
+  for (size_t i = 0; i < rows; ++i) sheet.bands[i].band = bands_seen[i];
 
-  // One pass over the store; each record belongs to at most one row since
-  // the bands-seen list holds every name once.
-  std::vector<int> class_counts(bands_seen.size() * 4, 0);
+  // One pass over the store. The bands-seen list holds each name once and
+  // rarely more than six, so a short search finds a record's row; areas are
+  // the 31 multipliers, tracked as bits per row.
+  std::vector<uint32_t> worked_bits(rows, 0);
   for (const CInfo& qso : store.records()) {
     if (qso.call.empty()) continue;
-    auto it = row_of.find(qso.band);
-    if (it == row_of.end()) continue;
-    BandScore& row = sheet.bands[it->second];
+    size_t row_index = 0;
+    while (row_index < rows && !SameText(bands_seen[row_index], qso.band)) ++row_index;
+    if (row_index == rows) continue;
+    BandScore& row = sheet.bands[row_index];
     row.dupes += qso.dupe;
     if (qso.notCounted != 0) continue;
     ++row.qsos;
     row.points += contest::PointsForExchange(qso.exchRcvd);
-    if (!qso.area.empty() && seen_areas[it->second].insert(qso.area).second) {
-      worked[it->second].push_back(qso.area);
+    if (qso.area.empty()) continue;
+    const int bit = contest::MultiplierIndex(qso.area);
+    BandTables::Texts& areas = worked[row_index];
+    if (bit >= 0 ? (worked_bits[row_index] & (1u << bit)) == 0
+                 : std::find(areas.begin(), areas.end(), qso.area) == areas.end()) {
+      if (bit >= 0) worked_bits[row_index] |= 1u << bit;
+      areas.push_back(qso.area);
       ++row.multipliers;
     }
   }
 
-  for (size_t i = 0; i < bands_seen.size(); ++i) {
+  for (size_t i = 0; i < rows; ++i) {
     const int slot = contest::BandIndexOfName(bands_seen[i]);
     if (slot != contest::kNoBand && tables != nullptr) tables->SetWorkedAreas(slot, worked[i]);
     const BandScore& row = sheet.bands[i];
