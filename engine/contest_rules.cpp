@@ -28,10 +28,8 @@ CContestRules MakeBandList() { return CContestRules(kBandList, 6); }
 CContestRules MakeModeList() { return CContestRules(kModeList, 4); }
 
 bool IsAreaCode(std::string_view s) {
-  for (const char* code : kAreaCodes) {
-    if (s == code) return true;
-  }
-  return false;
+  const int index = MultiplierIndex(s);
+  return index >= 0 && index < 28;
 }
 
 int BandIndexOfName(std::string_view band) {

@@ -1,7 +1,6 @@
 #include "engine/ole_date.h"
 
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -33,10 +32,16 @@ long DaysFromCivil(int y, int m, int d) {
   return era * 146097 + doe;
 }
 
+// Zero-filled to `digits`; every field here is non-negative.
 void AppendNumber(std::string* out, int value, int digits) {
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "%0*d", digits, value);
-  out->append(buf);
+  char buf[12];
+  int n = 0;
+  do {
+    buf[n++] = static_cast<char>('0' + value % 10);
+    value /= 10;
+  } while (value > 0 && n < 11);
+  while (n < digits) buf[n++] = '0';
+  while (n > 0) out->push_back(buf[--n]);
 }
 
 }  // namespace

@@ -1,39 +1,75 @@
 #include "engine/qso_store.h"
 
-const std::string& QsoStore::Key(std::string_view a, std::string_view b,
-                                 std::string_view c) const {
-  // Host texts are NUL-terminated, so NUL cannot occur inside a field.
-  key_.clear();
-  key_.append(a).push_back('\0');
-  key_.append(b).push_back('\0');
-  key_.append(c);
-  return key_;
-}
+#include <memory>
 
-void QsoStore::Bump(Index* index, const std::string& key, int delta) {
-  auto it = index->find(key);
-  if (it == index->end()) {
-    if (delta > 0) index->emplace(key, delta);
-    return;
+namespace {
+
+// Band and mode names are a few bytes: an inline loop beats a memcmp call.
+inline bool Same(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (a[i] != b[i]) return false;
   }
-  it->second += delta;
-  if (it->second <= 0) index->erase(it);
+  return true;
 }
 
-void QsoStore::append(const CInfo& record) {
-  records_.push_back(record);
-  Bump(&same_qso_, Key(record.call, record.band, record.mode), 1);
-  Bump(&band_area_, Key(record.band, record.area), 1);
+}  // namespace
+
+QsoStore::CallsOnBandMode* QsoStore::FindBandMode(std::string_view band,
+                                                  std::string_view mode) const {
+  if (last_pair_ != nullptr && Same(last_pair_->band, band) && Same(last_pair_->mode, mode)) {
+    return last_pair_;
+  }
+  for (const auto& entry : same_qso_) {
+    if (Same(entry->band, band) && Same(entry->mode, mode)) return last_pair_ = entry.get();
+  }
+  return nullptr;
+}
+
+QsoStore::AreasOnBand* QsoStore::FindBand(std::string_view band) const {
+  for (const auto& entry : band_areas_) {
+    if (Same(entry->band, band)) return entry.get();
+  }
+  return nullptr;
+}
+
+void QsoStore::Count(const CInfo& r, int delta) {
+  CallsOnBandMode* calls = FindBandMode(r.band, r.mode);
+  if (calls == nullptr) {
+    same_qso_.push_back(std::make_unique<CallsOnBandMode>());
+    calls = same_qso_.back().get();
+    calls->band = r.band;
+    calls->mode = r.mode;
+  }
+  auto it = calls->calls.emplace(r.call, 0).first;
+  if ((it->second += delta) <= 0) calls->calls.erase(it);
+
+  AreasOnBand* areas = FindBand(r.band);
+  if (areas == nullptr) {
+    band_areas_.push_back(std::make_unique<AreasOnBand>());
+    areas = band_areas_.back().get();
+    areas->band = r.band;
+  }
+  const int slot = r.area.empty() ? contest::kMultiplierCount : contest::MultiplierIndex(r.area);
+  if (slot >= 0) {
+    areas->counts[slot] += delta;
+  } else {
+    auto other = areas->others.emplace(r.area, 0).first;
+    if ((other->second += delta) <= 0) areas->others.erase(other);
+  }
+}
+
+void QsoStore::append(CInfo record) {
+  Count(record, 1);
+  records_.push_back(std::move(record));
 }
 
 bool QsoStore::removeFirst(std::string_view call, std::string_view band, std::string_view mode,
                            const COleDateTime& time) {
-  const std::string same = Key(call, band, mode);  // a copy: Key() reuses its buffer
-  if (same_qso_.find(same) == same_qso_.end()) return false;
+  if (countSame(call, band, mode) == 0) return false;
   for (auto it = records_.begin(); it != records_.end(); ++it) {
     if (it->call == call && it->band == band && it->mode == mode && it->time == time) {
-      Bump(&same_qso_, same, -1);
-      Bump(&band_area_, Key(it->band, it->area), -1);
+      Count(*it, -1);
       records_.erase(it);
       return true;
     }
@@ -42,17 +78,24 @@ bool QsoStore::removeFirst(std::string_view call, std::string_view band, std::st
 }
 
 void QsoStore::clear() {
+  last_pair_ = nullptr;
   records_.clear();
   same_qso_.clear();
-  band_area_.clear();
+  band_areas_.clear();
 }
 
 int QsoStore::countSame(std::string_view call, std::string_view band,
                         std::string_view mode) const {
-  auto it = same_qso_.find(Key(call, band, mode));
-  return it == same_qso_.end() ? 0 : it->second;
+  const CallsOnBandMode* calls = FindBandMode(band, mode);
+  if (calls == nullptr) return 0;
+  auto it = calls->calls.find(std::string(call));
+  return it == calls->calls.end() ? 0 : it->second;
 }
 
 bool QsoStore::hasArea(std::string_view band, std::string_view area) const {
-  return band_area_.find(Key(band, area)) != band_area_.end();
+  const AreasOnBand* areas = FindBand(band);
+  if (areas == nullptr) return false;
+  const int slot = area.empty() ? contest::kMultiplierCount : contest::MultiplierIndex(area);
+  if (slot >= 0) return areas->counts[slot] > 0;
+  return areas->others.find(std::string(area)) != areas->others.end();
 }

@@ -1,17 +1,23 @@
 // CInfo and QsoStore: the plug-in's model of the host's log.
 //
-// The store owns its records in arrival order and keeps two hash indexes
-// exact across every change, so that duplicate counts and area searches cost
-// O(1) whatever the log size. It has no lock of its own: the module's table
-// lock guards it (host thread writes, window thread reads).
+// The store owns its records in arrival order and keeps two indexes exact
+// across every change, so that duplicate counts and area searches cost O(1)
+// whatever the log size: records per call within each band-and-mode pair,
+// and records per multiplier within each band. A log holds few distinct
+// band and mode spellings, so those outer lists stay short. The store has no
+// lock of its own: the module's table lock guards it (host thread writes,
+// window thread reads).
 #pragma once
 
+#include <array>
+#include <memory>
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
+#include "engine/contest_rules.h"
 #include "engine/ole_date.h"
 
 // One accepted QSO.
@@ -37,7 +43,7 @@ class QsoStore {
   const CInfo& element(size_t i) const { return records_[i]; }
   const std::vector<CInfo>& records() const { return records_; }
 
-  void append(const CInfo& record);
+  void append(CInfo record);
   // Removes the first record equal in call, band, mode (exact) and time;
   // false when none matches.
   bool removeFirst(std::string_view call, std::string_view band, std::string_view mode,
@@ -50,14 +56,27 @@ class QsoStore {
   bool hasArea(std::string_view band, std::string_view area) const;
 
  private:
-  using Index = std::unordered_map<std::string, int>;
-  // Builds the index key in a buffer reused by every call, so a lookup
-  // allocates nothing; callers hold the module's table lock anyway.
-  const std::string& Key(std::string_view a, std::string_view b, std::string_view c = {}) const;
-  static void Bump(Index* index, const std::string& key, int delta);
+  struct CallsOnBandMode {
+    std::string band, mode;
+    std::unordered_map<std::string, int> calls;
+  };
+  struct AreasOnBand {
+    std::string band;
+    // Slot per multiplier, then one for the empty area.
+    std::array<int, contest::kMultiplierCount + 1> counts{};
+    // Any other area text; AddData never stores one, but the index stays
+    // exact whatever a record holds.
+    std::unordered_map<std::string, int> others;
+  };
+
+  CallsOnBandMode* FindBandMode(std::string_view band, std::string_view mode) const;
+  AreasOnBand* FindBand(std::string_view band) const;
+  void Count(const CInfo& record, int delta);
 
   std::vector<CInfo> records_;
-  Index same_qso_;  // call, band, mode -> records
-  Index band_area_;  // band, area -> records
-  mutable std::string key_;
+  // Pointers into these stay valid: entries are only ever added (until clear).
+  mutable std::vector<std::unique_ptr<CallsOnBandMode>> same_qso_;
+  mutable std::vector<std::unique_ptr<AreasOnBand>> band_areas_;
+  // The pair found last: a log's next QSO is usually on the same one.
+  mutable CallsOnBandMode* last_pair_ = nullptr;
 };

@@ -114,7 +114,7 @@ int StatsModule::AddData(const QsoArgs& qso) {
         const std::string dupe_line = reject(kDupe, nullptr);
         for (int i = 0; i < earlier; ++i) lines += dupe_line;
       }
-      store_.append(record);
+      store_.append(std::move(record));
       stored = 1;
     }
   }
