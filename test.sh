@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds both targets and runs every test: native first, then the Windows
-# DLL's tests under Wine and Xvfb. Installs what is missing first (Debian 12,
-# as root or with sudo). Exits non-zero on any failure.
+# Builds both targets and runs every test: native first, again under
+# AddressSanitizer with UndefinedBehaviorSanitizer and under ThreadSanitizer,
+# then the Windows DLL's tests under Wine and Xvfb. Installs what is missing
+# first (Debian 12, as root or with sudo). Exits non-zero on any failure.
 #   ./test.sh            everything
 #   ./test.sh native     native build and tests only
 set -euo pipefail
@@ -14,16 +15,19 @@ jobs=$(nproc 2>/dev/null || echo 2)
 status=0
 
 run_preset() {
-  local preset=$1
+  local preset=$1 test_jobs=${2:-$jobs}
   echo "== Building preset $preset"
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j "$jobs"
   echo "== Testing preset $preset"
-  ctest --preset "$preset" -j "$jobs" || status=1
+  ctest --preset "$preset" -j "$test_jobs" || status=1
 }
 
 run_preset native
 if [ "$what" != native ]; then
-  run_preset win32
+  run_preset sanitize
+  run_preset tsan
+  # One at a time: the window tests find windows by title on a shared display.
+  run_preset win32 1
 fi
 exit $status

@@ -36,7 +36,10 @@ class DialogDriver {
       : worker_([this, act] {
           for (int i = 0; i < 500 && !stop_; ++i) {
             HWND dialog = FindWindowA(nullptr, "TZQ");
-            if (dialog != nullptr && GetDlgItem(dialog, IDOK) != nullptr &&
+            DWORD pid = 0;
+            if (dialog != nullptr) GetWindowThreadProcessId(dialog, &pid);
+            if (dialog != nullptr && pid == GetCurrentProcessId() &&
+                GetDlgItem(dialog, IDOK) != nullptr &&
                 Text(dialog, 1009) == "TZQ") {
               act(dialog);
               found_ = true;
