@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds both targets and runs every test: native first, again under
 # AddressSanitizer with UndefinedBehaviorSanitizer and under ThreadSanitizer,
-# then the Windows DLL's tests under Wine and Xvfb. Installs what is missing
+# a minute of fuzzing per libFuzzer target, then the Windows DLL's tests
+# under Wine and Xvfb. Installs what is missing
 # first (Debian 12, as root or with sudo). Exits non-zero on any failure.
 #   ./test.sh            everything
 #   ./test.sh native     native build and tests only
@@ -27,6 +28,8 @@ run_preset native
 if [ "$what" != native ]; then
   run_preset sanitize
   run_preset tsan
+  echo "== Fuzzing each target for 60 seconds"
+  tools/fuzz.sh 60 || status=1
   # One at a time: the window tests find windows by title on a shared display.
   run_preset win32 1
 fi
