@@ -6,9 +6,10 @@
 #include "engine/message_boxes_headless.h"
 #include "engine/module_instance.h"
 #include "engine/stats_module.h"
+#include "host/scripted_host.h"
+#include "reports/folder_executables.h"
 #include "reports/header_dialog_headless.h"
-#include "reports/host_executables_posix.h"
-#include "ui/no_windows.h"
+#include "ui/headless_window_layer.h"
 
 namespace {
 
@@ -16,20 +17,28 @@ struct Plugin {
   IniFileStore settings;
   RecordingMessageBoxes boxes;
   ScriptedHeaderDialog headerDialog;
-  NoWindows windows;
+  // No host program runs beside this build: the windows work as the DLL's
+  // do when the host offers no automation object.
+  ScriptedHost host;
+  HeadlessWindowLayer windows{[this] { return host.NewLink(); }};
   FolderExecutables executables;
   StatsModule module{Platform{&settings, &boxes, &headerDialog, &windows, &executables}};
+
+  Plugin() { windows.Bind(&module); }
 };
 
 Plugin* g_plugin = nullptr;
 
-__attribute__((constructor)) void LoadPlugin() { g_plugin = new Plugin(); }
+__attribute__((constructor)) void LoadPlugin() {
+  g_plugin = new Plugin();
+}
 
 __attribute__((destructor)) void UnloadPlugin() {
   Plugin* plugin = g_plugin;
   g_plugin = nullptr;
   if (plugin == nullptr) return;
   try {
+    plugin->windows.BeginUnload(false);
     plugin->module.Stop();
   } catch (...) {
   }
@@ -38,4 +47,6 @@ __attribute__((destructor)) void UnloadPlugin() {
 
 }  // namespace
 
-StatsModule* TheModule() { return g_plugin != nullptr ? &g_plugin->module : nullptr; }
+StatsModule* TheModule() {
+  return g_plugin != nullptr ? &g_plugin->module : nullptr;
+}

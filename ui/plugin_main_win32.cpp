@@ -9,7 +9,7 @@
 #include "engine/stats_module.h"
 #include "reports/cabrillo_dialog_win32.h"
 #include "reports/host_executables_win32.h"
-#include "ui/no_windows.h"
+#include "ui/window_thread_win32.h"
 
 namespace {
 
@@ -17,23 +17,31 @@ struct Plugin {
   ProfileSettingsStore settings;
   Win32MessageBoxes boxes;
   Cabrillo headerDialog;
-  NoWindows windows;
+  Win32WindowLayer windows;
   Win32Executables executables;
   StatsModule module{Platform{&settings, &boxes, &headerDialog, &windows, &executables}};
+
+  Plugin() { windows.Bind(&module); }
 };
 
 Plugin* g_plugin = nullptr;
 
 }  // namespace
 
-StatsModule* TheModule() { return g_plugin ? &g_plugin->module : nullptr; }
+StatsModule* TheModule() {
+  return g_plugin ? &g_plugin->module : nullptr;
+}
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
   try {
     if (reason == DLL_PROCESS_ATTACH) {
       g_plugin = new Plugin();
     } else if (reason == DLL_PROCESS_DETACH && g_plugin != nullptr) {
       Plugin* plugin = g_plugin;
+      // The loader lock is held here. The windows close without anyone
+      // waiting on a thread handle; at process exit (reserved set) the
+      // window thread is gone already and nothing waits at all.
+      plugin->windows.BeginUnload(reserved != nullptr);
       plugin->module.Stop();
       g_plugin = nullptr;
       delete plugin;

@@ -1,0 +1,93 @@
+#include "ui/dxcc_win32.h"
+
+#include "engine/plugin_instance_win32.h"
+#include "engine/stats_module.h"
+#include "resources/resource.h"
+#include "ui/mem_dc_win32.h"
+#include "ui/panel_layout.h"
+
+void CInfoButton::DrawItem(const DRAWITEMSTRUCT& item) {
+  const RECT& r = item.rcItem;
+  const PanelPicture picture =
+      LayoutPanel(TakePanelSnapshot(module_), ScreenRect{r.left, r.top, r.right, r.bottom});
+  CMemDC surface(item.hDC);
+  HDC dc = surface.dc();
+  for (const PanelFill& fill : picture.fills) {
+    const RECT area = {fill.rect.left, fill.rect.top, fill.rect.right, fill.rect.bottom};
+    SetBkColor(dc, fill.colour);
+    ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &area, nullptr, 0, nullptr);
+  }
+  if (picture.transparentText) SetBkMode(dc, TRANSPARENT);
+  for (const PanelText& text : picture.texts) {
+    TextOutA(dc, text.x, text.y, text.text.data(), static_cast<int>(text.text.size()));
+  }
+}
+
+DXCC::DXCC(WindowContext& context)
+    : context_(context),
+      position_(context.module->settings(), "dxcc_x", "dxcc_y", 10, 400),
+      button_(*context.module) {}
+
+DXCC::~DXCC() {
+  if (hwnd_ != nullptr) DestroyWindow(hwnd_);
+}
+
+bool DXCC::Create() {
+  CreateDialogParamA(PluginInstance(), MAKEINTRESOURCEA(IDD_PREVIOUS_QSO), nullptr, DialogProc,
+                     reinterpret_cast<LPARAM>(this));
+  return hwnd_ != nullptr;
+}
+
+void DXCC::Repaint() {
+  HWND button = GetDlgItem(hwnd_, IDC_INFO_BUTTON);
+  if (button != nullptr) InvalidateRect(button, nullptr, FALSE);
+}
+
+INT_PTR CALLBACK DXCC::DialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
+  try {
+    DXCC* self = Bind<DXCC>(dialog, message, lparam);
+    return self != nullptr ? self->OnMessage(message, wparam, lparam) : FALSE;
+  } catch (...) {
+    return FALSE;  // never unwind into the system's dialog code
+  }
+}
+
+INT_PTR DXCC::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_INITDIALOG:
+      OnInitDialog();
+      return TRUE;
+    case WM_SETCURSOR:
+      position_.Save(*this);
+      return FALSE;
+    case WM_SIZE:
+      OnSize(LOWORD(lparam), HIWORD(lparam));
+      return FALSE;
+    case WM_DRAWITEM:
+      if (wparam != IDC_INFO_BUTTON) return FALSE;
+      button_.DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lparam));
+      return TRUE;
+    case WM_CLOSE:
+      ShowWindow(hwnd_, SW_HIDE);
+      return TRUE;
+    case WM_COMMAND:
+      if (LOWORD(wparam) == IDCANCEL) ShowWindow(hwnd_, SW_HIDE);  // Escape
+      return FALSE;
+    case WM_NCDESTROY:
+      hwnd_ = nullptr;
+      return FALSE;
+    default:
+      return FALSE;
+  }
+}
+
+void DXCC::OnInitDialog() {
+  PlaceViewWindow(*this, position_, context_.onTop.load());
+  SetPluginIcon(hwnd_);
+}
+
+void DXCC::OnSize(int width, int height) {
+  // Before the controls exist the template's own layout holds.
+  HWND button = GetDlgItem(hwnd_, IDC_INFO_BUTTON);
+  if (button != nullptr) MoveWindow(button, 5, 5, width - 10, height - 10, TRUE);
+}

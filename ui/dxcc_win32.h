@@ -1,0 +1,47 @@
+// DXCC: the previous-QSO window (dialog 108), modeless and parentless on the
+// window thread. Its one control, the owner-drawn CInfoButton, fills the
+// window and paints the whole panel. Destroying the object destroys the
+// window; the window's own close box only hides it.
+#pragma once
+
+#include <windows.h>
+
+#include "ui/dialog_window_win32.h"
+#include "ui/position_keeper.h"
+#include "ui/window_context.h"
+
+class StatsModule;
+
+// Paints the panel from the shared state, off-screen, whenever the system
+// or the update handler asks.
+class CInfoButton {
+ public:
+  explicit CInfoButton(StatsModule& module) : module_(module) {}
+  void DrawItem(const DRAWITEMSTRUCT& item);
+
+ private:
+  StatsModule& module_;
+};
+
+class DXCC : public DialogWindow<PanelView> {
+ public:
+  explicit DXCC(WindowContext& context);
+  ~DXCC() override;
+  DXCC(const DXCC&) = delete;
+  DXCC& operator=(const DXCC&) = delete;
+
+  // Creates the window hidden; false when it could not.
+  bool Create();
+  void Show() { ShowWindow(hwnd_, SW_SHOW); }
+  void Repaint() override;
+
+ private:
+  static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
+  INT_PTR OnMessage(UINT message, WPARAM wparam, LPARAM lparam);
+  void OnInitDialog();
+  void OnSize(int width, int height);
+
+  WindowContext& context_;
+  PositionKeeper position_;
+  CInfoButton button_;
+};

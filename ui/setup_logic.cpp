@@ -1,0 +1,289 @@
+#include "ui/setup_logic.h"
+
+#include <cmath>
+#include <mutex>
+
+#include "engine/stats_module.h"
+#include "resources/resource.h"
+#include "ui/area_marks.h"
+
+namespace {
+
+struct ModeRow {
+  Mode mode;
+  int control;
+  const char* key;
+  bool SetupFlags::*flag;
+  const char* macros[2];
+};
+
+// In command order; the macros go to the host one call each.
+const ModeRow kModes[4] = {
+    {Mode::kBpsk63,
+     IDC_SETUP_BPSK63,
+     "setup_mode_bpsk63",
+     &SetupFlags::bpsk63,
+     {"<MODE:BPSK31>", "<BAUDRATE:63>"}},
+    {Mode::kBpsk125,
+     IDC_SETUP_BPSK125,
+     "setup_mode_bpsk125",
+     &SetupFlags::bpsk125,
+     {"<MODE:BPSK31>", "<BAUDRATE:125>"}},
+    {Mode::kBpsk31,
+     IDC_SETUP_BPSK31,
+     "setup_mode_bpsk31",
+     &SetupFlags::bpsk31,
+     {"<MODE:BPSK31>", nullptr}},
+    {Mode::kRtty,
+     IDC_SETUP_RTTY,
+     "setup_mode_rtty",
+     &SetupFlags::rtty,
+     {"<MODE:RTTY>", "<BAUDRATE:45.45>"}},
+};
+
+const ModeRow& RowOf(Mode mode) {
+  return kModes[static_cast<int>(mode)];
+}
+
+constexpr const char* kViewAreaKey = "setup_view_area";
+constexpr const char* kViewCallKey = "setup_view_call";
+constexpr const char* kOnTopKey = "setup_window_on_top";
+constexpr const char* kDash = "   -";
+constexpr const char* kAreaDash = " -";
+// The host is told to re-sync its display once the dial moves this far.
+constexpr double kRetuneHz = 300.0;
+
+// The band slot of a frequency in hertz, or none: whole megahertz, cut
+// toward zero.
+int BandOfFrequency(double hertz) {
+  if (!std::isfinite(hertz) || std::fabs(hertz) >= 1e15) return contest::kNoBand;
+  return contest::BandIndexOfMhz(static_cast<long>(std::trunc(hertz / 1000000.0)));
+}
+
+}  // namespace
+
+SetupLogic::SetupLogic(WindowContext& context, HostLink& host, SetupSurface& surface)
+    : context_(context),
+      module_(*context.module),
+      host_(host),
+      surface_(surface),
+      position_(module_.settings(), "area_x", "area_y", 10, 200) {}
+
+SetupLogic::~SetupLogic() {
+  CloseViews();
+}
+
+std::string SetupLogic::ContestYear() const {
+  std::lock_guard<std::mutex> guard(module_.tablesLock());
+  return module_.contestYear();
+}
+
+void SetupLogic::Initialise() {
+  Settings& settings = module_.settings();
+  for (const ModeRow& row : kModes) flags_.*row.flag = settings.Number(row.key) != 0;
+  flags_.viewArea = settings.Number(kViewAreaKey) != 0;
+  flags_.viewCall = settings.Number(kViewCallKey) != 0;
+  // Every new window starts with "Window on top" clear, whatever the
+  // module-wide flag says.
+  flags_.onTop = false;
+  surface_.PushFlags(flags_);
+
+  position_.Restore(surface_);
+  // The settings window is always on top; the on-top box is for the views.
+  surface_.MakeTopmost();
+  surface_.SetTitle("Setup TZQ-" + ContestYear());
+
+  host_.Attach();
+  band_names_.assign(contest::kBandNames, contest::kBandNames + contest::kBandSlots);
+
+  const ModeRow* stored = nullptr;
+  for (const ModeRow& row : kModes) {
+    if (flags_.*row.flag) {
+      stored = &row;
+      break;
+    }
+  }
+  if (stored != nullptr) {
+    SendMacros(stored->mode);
+  } else {
+    const ModeRow& fallback = RowOf(Mode::kBpsk63);
+    SendMacros(fallback.mode);
+    settings.PutFlag(fallback.key, true);
+    flags_.*fallback.flag = true;
+    surface_.PushFlags(flags_);
+  }
+  surface_.PostUpdate();
+}
+
+void SetupLogic::SendMacros(Mode mode) {
+  if (!host_.attached()) return;
+  for (const char* macro : RowOf(mode).macros) {
+    if (macro != nullptr && !host_.RunMacro(macro)) return;
+  }
+}
+
+void SetupLogic::OnClicked(int control) {
+  for (const ModeRow& row : kModes) {
+    if (row.control == control) return ClickMode(row.mode);
+  }
+  switch (control) {
+    case IDC_SETUP_VIEW_AREA:
+      return ToggleAreaView();
+    case IDC_SETUP_VIEW_CALL:
+      return ToggleCallView();
+    case IDC_SETUP_ON_TOP:
+      return ToggleOnTop();
+    default:
+      return;
+  }
+}
+
+void SetupLogic::ClickMode(Mode mode) {
+  Settings& settings = module_.settings();
+  const ModeRow& own = RowOf(mode);
+  // The stored mode, not the box, decides whether this is a change: a mode
+  // cannot be cleared by clicking it again.
+  flags_.*own.flag = settings.Number(own.key) != 0;
+  if (flags_.*own.flag) {
+    surface_.PushFlags(flags_);
+    SendMacros(mode);
+    return;
+  }
+  for (const ModeRow& row : kModes) flags_.*row.flag = row.mode == mode;
+  surface_.PushFlags(flags_);
+  settings.PutFlag(own.key, true);
+  settings.Put("Mode", "1");
+  for (const ModeRow& row : kModes) {
+    if (row.mode != mode) settings.PutFlag(row.key, false);
+  }
+  SendMacros(mode);
+}
+
+void SetupLogic::OpenAreaGrid() {
+  area_grid_ = surface_.OpenAreaGrid();
+}
+void SetupLogic::OpenPanel() {
+  panel_ = surface_.OpenPanel();
+}
+
+void SetupLogic::ToggleAreaView() {
+  if (area_grid_) {
+    area_grid_.reset();
+    flags_.viewArea = false;
+    module_.settings().PutFlag(kViewAreaKey, false);
+    return;
+  }
+  OpenAreaGrid();
+  flags_.viewArea = true;
+  surface_.PostUpdate();
+  module_.settings().PutFlag(kViewAreaKey, true);
+}
+
+void SetupLogic::ToggleCallView() {
+  if (panel_) {
+    panel_.reset();
+    flags_.viewCall = false;
+    module_.settings().PutFlag(kViewCallKey, false);
+    return;
+  }
+  OpenPanel();
+  flags_.viewCall = true;
+  surface_.PostUpdate();
+  module_.settings().PutFlag(kViewCallKey, true);
+}
+
+void SetupLogic::ToggleOnTop() {
+  flags_.onTop = !flags_.onTop;
+  context_.onTop.store(flags_.onTop);
+  module_.settings().PutFlag(kOnTopKey, flags_.onTop);
+  // The views take the new state when they are made again: the update
+  // handler reopens those whose boxes are set.
+  area_grid_.reset();
+  panel_.reset();
+  surface_.PushFlags(flags_);
+  surface_.PostUpdate();
+}
+
+void SetupLogic::CloseViews() {
+  panel_.reset();
+  area_grid_.reset();
+}
+
+void SetupLogic::HandleUpdate() {
+  RunUpdate();
+  module_.updateReady().store(1);
+}
+
+bool SetupLogic::RunUpdate() {
+  if (!host_.attached()) return false;
+  if (flags_.viewArea && !area_grid_) {
+    OpenAreaGrid();
+    module_.settings().PutFlag(kViewAreaKey, true);
+  }
+  if (flags_.viewCall && !panel_) {
+    OpenPanel();
+    module_.settings().PutFlag(kViewCallKey, true);
+  }
+
+  {
+    std::lock_guard<std::mutex> guard(module_.tablesLock());
+    module_.display().typedCall.clear();
+  }
+  // No lock is held across a host call: the host's thread may need the
+  // lock before it can serve the call.
+  std::string call;
+  if (!host_.TypedCall(&call)) return false;
+  std::string year;
+  {
+    std::lock_guard<std::mutex> guard(module_.tablesLock());
+    module_.display().typedCall = call;
+    year = module_.contestYear();
+    // One or two characters: the operator is still typing.
+    if (call.size() == 1 || call.size() == 2) return false;
+
+    auto& rows = module_.bandTables().previousQsoRows;
+    for (auto& row : rows) {
+      if (row.size() < 5) row.resize(5);
+      row[1] = kDash;
+      row[2] = kDash;
+      row[3] = kAreaDash;
+    }
+    if (!call.empty()) {
+      // The last QSO in store order wins on each band.
+      for (const CInfo& qso : module_.store().records()) {
+        if (qso.call != call) continue;
+        for (int k = 0; k < contest::kBandSlots; ++k) {
+          if (qso.band != band_names_[k]) continue;
+          rows[k][1] = qso.time.Format("%H:%M");
+          rows[k][2] = qso.mode;
+          rows[k][3] = qso.area;
+        }
+      }
+    }
+  }
+  const std::string title =
+      call.empty() ? "TZQ-" + year + " Previous QSO" : "TZQ-" + year + " worked with " + call;
+  if (panel_) panel_->SetTitle(title);
+
+  double hertz = 0.0;
+  if (!host_.Frequency(&hertz)) return false;
+  if (std::fabs(hertz - context_.lastReportedHz) > kRetuneHz) {
+    if (!host_.RunMacro("<SP1>")) return false;
+    context_.lastReportedHz = hertz;
+  }
+  const int band = BandOfFrequency(hertz);
+  if (band == contest::kNoBand) return false;
+
+  std::vector<std::string> worked;
+  {
+    std::lock_guard<std::mutex> guard(module_.tablesLock());
+    module_.display().currentBand = band;
+    worked = module_.bandTables().workedAreas[band];
+  }
+  if (area_grid_) {
+    area_grid_->SetTitle("TZQ-" + year + " Area on " + band_names_[band]);
+    area_grid_->ShowMarks(MarksFor(worked));
+  }
+  if (panel_) panel_->Repaint();
+  return true;
+}
