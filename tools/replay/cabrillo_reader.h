@@ -1,0 +1,20 @@
+// ReadCabrillo: the QSO lines of a Cabrillo 3.0 log as the host's QSOs.
+//   QSO: freq mo date time mycall sent... call rcvd... [t]
+// freq in kHz, mo a Cabrillo mode code (RY, PS, PM, PO for the contest's
+// modes), date YYYY-MM-DD, time HHMM. The sent and received columns come in
+// equal numbers: the first is the report, the rest the exchange (a single
+// column is the exchange alone); a trailing odd column is the transmitter
+// number and is dropped. The band comes from the frequency, the country
+// prefix from the worked call. Faults throw InputError with file and line.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "tools/replay/replay_qso.h"
+
+// True when the first non-blank line is a START-OF-LOG tag.
+bool LooksLikeCabrillo(std::string_view bytes);
+
+std::vector<ReplayQso> ReadCabrillo(std::string_view bytes, const std::string& file);

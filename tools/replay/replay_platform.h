@@ -1,0 +1,33 @@
+// The parts of the replay tool that differ between the Linux build and the
+// Windows build (tzq-replay.exe, run with Stats.dll under Wine or Windows).
+#pragma once
+
+#include <memory>
+#include <string>
+
+// The folder holding the running program, where the plug-in is built.
+std::string ProgramFolder();
+
+// Standard output and error carry the plug-in's bytes unchanged (its CR LF
+// line ends must not become CR CR LF).
+void UseBinaryStandardStreams();
+
+// While one exists, the plug-in's modal windows that a replay cannot leave
+// to a user are answered as an operator would: the Cabrillo header dialog
+// (titled "TZQ") is confirmed with OK as shown, and the "Output" message box
+// that names the written file is closed. The Linux plug-in answers these
+// itself, so there the object does nothing.
+class ModalWindowAnswerer {
+ public:
+  ModalWindowAnswerer();
+  ~ModalWindowAnswerer();
+  ModalWindowAnswerer(const ModalWindowAnswerer&) = delete;
+  ModalWindowAnswerer& operator=(const ModalWindowAnswerer&) = delete;
+
+  // How many windows were answered so far.
+  int answered() const;
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};

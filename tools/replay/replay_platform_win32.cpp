@@ -1,0 +1,89 @@
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstring>
+#include <thread>
+
+#include "tools/replay/replay_platform.h"
+
+std::string ProgramFolder() {
+  char path[MAX_PATH];
+  const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) return ".";
+  std::string program(path, n);
+  const size_t slash = program.find_last_of("\\/");
+  return slash == std::string::npos ? "." : program.substr(0, slash);
+}
+
+void UseBinaryStandardStreams() {
+  std::fflush(stdout);
+  std::fflush(stderr);
+  _setmode(_fileno(stdout), _O_BINARY);
+  _setmode(_fileno(stderr), _O_BINARY);
+}
+
+struct ModalWindowAnswerer::State {
+  std::atomic<bool> stop{false};
+  std::atomic<int> answered{0};
+  HWND last = nullptr;  // the window answered most recently, not to be answered twice
+  std::thread watcher;
+};
+
+namespace {
+
+struct Search {
+  DWORD process;
+  HWND found;
+};
+
+// A dialog of this process (class "#32770") titled "TZQ" or "Output".
+BOOL CALLBACK FindModal(HWND window, LPARAM param) {
+  Search* search = reinterpret_cast<Search*>(param);
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  if (process != search->process || !IsWindowVisible(window)) return TRUE;
+  char class_name[16] = {0}, title[16] = {0};
+  GetClassNameA(window, class_name, sizeof class_name);
+  GetWindowTextA(window, title, sizeof title);
+  if (std::strcmp(class_name, "#32770") != 0) return TRUE;
+  if (std::strcmp(title, "TZQ") != 0 && std::strcmp(title, "Output") != 0) return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
+}  // namespace
+
+ModalWindowAnswerer::ModalWindowAnswerer() : state_(new State) {
+  State* state = state_.get();
+  state->watcher = std::thread([state] {
+    while (!state->stop.load()) {
+      Search search{GetCurrentProcessId(), nullptr};
+      EnumWindows(FindModal, reinterpret_cast<LPARAM>(&search));
+      if (search.found != nullptr && search.found != state->last) {
+        // Pressing the dialog's own OK button runs its OK handler exactly as
+        // a click does (the header dialog then stores its fields).
+        HWND ok = GetDlgItem(search.found, IDOK);
+        if (ok != nullptr) {
+          SendMessageA(ok, BM_CLICK, 0, 0);
+        } else {
+          PostMessageA(search.found, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        }
+        state->last = search.found;
+        state->answered.fetch_add(1);
+      }
+      Sleep(20);
+    }
+  });
+}
+
+ModalWindowAnswerer::~ModalWindowAnswerer() {
+  state_->stop.store(true);
+  state_->watcher.join();
+}
+
+int ModalWindowAnswerer::answered() const {
+  return state_->answered.load();
+}
