@@ -1,0 +1,400 @@
+// tzq-loggen: writes a TZQ contest log in ADIF, the way a Windows logging
+// program exports one, for demonstrations, tests and benchmarks. The output
+// depends only on the options: the same count and seed give the same bytes
+// on every machine and compiler (integer arithmetic and a fixed generator).
+//
+// The log is what a busy Brazilian station logs over the 24 hours of the
+// contest: RTTY and BPSK31/63/125 on 80, 40, 20, 15 and 10 m; Brazilian
+// stations sending their state, YL, QRP and LB stations sending their
+// category, island stations (PY0F, PY0S, PY0T), a few DX stations sending a
+// serial number. Like every real log it holds mistakes: dupes, mistyped
+// exchanges, a missing exchange, QSOs on other bands and in other modes.
+//
+//   tzq-loggen [--qsos N] [--seed N] [--out FILE]
+// Defaults: 400 QSOs, seed 2024, standard output. examples/tzq-sample.adi is
+// the default output.
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <set>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#if defined(_WIN32)
+#include <fcntl.h>
+#include <io.h>
+#endif
+
+namespace {
+
+constexpr const char* kOwnCall = "PY2XB";
+constexpr const char* kOwnState = "SP";
+
+// SplitMix64: tiny, fast and identical everywhere.
+class Random {
+ public:
+  explicit Random(uint64_t seed) : state_(seed) {}
+  uint64_t Next() {
+    uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    return z ^ (z >> 31);
+  }
+  int Below(int n) { return static_cast<int>(Next() % static_cast<uint64_t>(n)); }
+  // True with a chance of `per_mille` in a thousand.
+  bool Chance(int per_mille) { return Below(1000) < per_mille; }
+  template <typename T, size_t N>
+  const T& Pick(const T (&items)[N]) {
+    return items[Below(static_cast<int>(N))];
+  }
+
+ private:
+  uint64_t state_;
+};
+
+// Picks an index by integer weights.
+template <size_t N>
+int Weighted(Random& random, const int (&weights)[N]) {
+  int total = 0;
+  for (int w : weights) total += w;
+  int r = random.Below(total);
+  for (size_t i = 0; i < N; ++i) {
+    if (r < weights[i]) return static_cast<int>(i);
+    r -= weights[i];
+  }
+  return N - 1;
+}
+
+struct Band {
+  const char* name;
+  int rttyKhz;  // bottom of the band's RTTY activity
+  int pskKhz;   // PSK calling frequency
+};
+constexpr Band kBands[] = {{"80m", 3580, 3580},
+                           {"40m", 7040, 7040},
+                           {"20m", 14080, 14070},
+                           {"15m", 21080, 21070},
+                           {"10m", 28080, 28120}};
+constexpr int kBandWeights[] = {15, 35, 25, 15, 10};
+
+struct Mode {
+  const char* mode;
+  const char* submode;  // empty: none
+};
+constexpr Mode kModes[] = {{"RTTY", ""}, {"PSK", "PSK31"}, {"PSK", "PSK63"}, {"PSK", "PSK125"}};
+constexpr int kModeWeights[] = {40, 35, 15, 10};
+
+// Call areas of Brazil and the states in each.
+const std::vector<std::vector<const char*>> kStatesOfArea = {
+    {},
+    {"RJ", "ES"},
+    {"SP"},
+    {"RS"},
+    {"MG"},
+    {"PR", "SC"},
+    {"BA", "SE"},
+    {"PE", "PB", "RN", "CE", "AL", "PI"},
+    {"PA", "MA", "AP", "AM", "RR", "AC", "RO"},
+    {"GO", "MT", "MS", "TO", "DF"}};
+constexpr const char* kBrazilPrefixes[] = {"PY", "PY", "PY", "PY", "PU", "PU", "PU",
+                                           "PP", "PR", "PS", "PT", "PV", "PW", "ZV"};
+constexpr int kAreaWeights[] = {0, 14, 26, 12, 12, 11, 7, 8, 5, 5};
+
+constexpr const char* kBrazilNames[] = {"Jo\xC3\xA3o",
+                                        "Jos\xC3\xA9",
+                                        "S\xC3\xA9rgio",
+                                        "Ant\xC3\xB4nio",
+                                        "M\xC3\xA1rcio",
+                                        "Lu\xC3\xADs",
+                                        "Concei\xC3\xA7\xC3\xA3o",
+                                        "F\xC3\xA1tima",
+                                        "Carlos",
+                                        "Paulo",
+                                        "Roberto",
+                                        "Marcos",
+                                        "Ana",
+                                        "Pedro",
+                                        "Fernando",
+                                        "Ricardo",
+                                        "Andr\xC3\xA9",
+                                        "Ros\xC3\xA2ngela",
+                                        "Vit\xC3\xB3ria",
+                                        "Jos\xC3\xA9 Carlos"};
+
+struct DxEntity {
+  const char* prefix;
+  int dxcc;
+  const char* names[2];
+};
+constexpr DxEntity kDx[] = {{"LU", 100, {"Jorge", "Mart\xC3\xADn"}},
+                            {"CE", 112, {"Patricio", "Cristi\xC3\xA1n"}},
+                            {"CX", 144, {"Walter", "Diego"}},
+                            {"K", 291, {"John", "Bob"}},
+                            {"W", 291, {"Mike", "Dave"}},
+                            {"DL", 230, {"J\xC3\xBCrgen", "Hans"}},
+                            {"EA", 281, {"Jes\xC3\xBAs", "Pepe"}},
+                            {"I", 248, {"Marco", "Gianni"}},
+                            {"CT", 272, {"Jo\xC3\xA3o", "Rui"}}};
+
+enum class Category { kState, kYl, kQrp, kLb, kIsland, kDx };
+
+struct Station {
+  std::string call;
+  std::string state;  // the area it sends (islands: the state they belong to)
+  Category category = Category::kState;
+  std::string name;
+  int dxcc = 108;
+};
+
+// The islands' own stations; every log of a busy station meets a few.
+const Station kIslandStations[] = {
+    {"PY0FF", "PE", Category::kIsland, "Ronaldo", 56},
+    {"PY0FO", "PE", Category::kIsland, "Ma\xC3\xADra", 56},
+    {"PY0SP", "PE", Category::kIsland, "Expedi\xC3\xA7\xC3\xA3o", 253},
+    {"PY0TI", "ES", Category::kIsland, "Marinha", 273}};
+
+std::string Suffix(Random& random, int letters) {
+  std::string s;
+  for (int i = 0; i < letters; ++i) s += static_cast<char>('A' + random.Below(26));
+  return s;
+}
+
+std::vector<Station> MakeStations(Random& random, int count) {
+  std::vector<Station> stations(std::begin(kIslandStations), std::end(kIslandStations));
+  std::set<std::string> calls;
+  for (const Station& s : stations) calls.insert(s.call);
+  while (static_cast<int>(stations.size()) < count) {
+    Station s;
+    const int kind = random.Below(100);
+    if (kind < 4) {
+      const DxEntity& dx = random.Pick(kDx);
+      s.call = std::string(dx.prefix) + std::to_string(1 + random.Below(9)) +
+               Suffix(random, 2 + random.Below(2));
+      s.category = Category::kDx;
+      s.name = dx.names[random.Below(2)];
+      s.dxcc = dx.dxcc;
+    } else {
+      const int area = Weighted(random, kAreaWeights);
+      const std::vector<const char*>& states = kStatesOfArea[area];
+      s.call = std::string(random.Pick(kBrazilPrefixes)) + std::to_string(area) +
+               Suffix(random, 2 + random.Below(2));
+      s.state = states[random.Below(static_cast<int>(states.size()))];
+      s.category = kind < 11   ? Category::kYl
+                   : kind < 16 ? Category::kQrp
+                   : kind < 20 ? Category::kLb
+                               : Category::kState;
+      s.name = random.Pick(kBrazilNames);
+    }
+    if (calls.insert(s.call).second) stations.push_back(s);
+  }
+  return stations;
+}
+
+// What the station sends as its exchange in this QSO.
+std::string ExchangeOf(const Station& s, Random& random) {
+  switch (s.category) {
+    case Category::kYl:
+      return "YL";
+    case Category::kQrp:
+      return "QRP";
+    case Category::kLb:
+      return "LB";
+    case Category::kDx: {
+      char serial[8];
+      std::snprintf(serial, sizeof serial, "%03d", 1 + random.Below(400));
+      return serial;
+    }
+    default:
+      return s.state;
+  }
+}
+
+class AdifWriter {
+ public:
+  void Field(const char* name, const std::string& value) {
+    if (value.empty()) return;
+    out_ += "<" + std::string(name) + ":" + std::to_string(value.size()) + ">" + value;
+  }
+  void EndRecord() { out_ += "<EOR>\r\n"; }
+  void Raw(const std::string& text) { out_ += text; }
+  const std::string& text() const { return out_; }
+
+ private:
+  std::string out_;
+};
+
+struct Qso {
+  const Station* station;
+  int band;  // index into kBands, or -1 for an out-of-contest band
+  std::string bandName;
+  int mode;  // index into kModes, or -1 for an out-of-contest mode
+  std::string modeName, submodeName;
+  int freqHz;
+  int seconds;  // since the contest start
+  std::string rstRcvd;
+  std::string exchange;
+};
+
+std::string Digits(int value, int width) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%0*d", width, value);
+  return text;
+}
+
+// The contest starts on 2024-06-08 at 12:00 UTC and lasts 24 hours.
+void WriteQso(AdifWriter& w, const Qso& q, Random& random) {
+  const int t = 12 * 3600 + q.seconds;
+  const int day = 8 + t / 86400, in_day = t % 86400;
+  w.Field("CALL", q.station->call);
+  w.Field("QSO_DATE", "202406" + Digits(day, 2));
+  w.Field("TIME_ON",
+          Digits(in_day / 3600, 2) + Digits(in_day / 60 % 60, 2) + Digits(in_day % 60, 2));
+  w.Field("BAND", q.bandName);
+  w.Field("FREQ", std::to_string(q.freqHz / 1000000) + "." + Digits(q.freqHz % 1000000, 6));
+  w.Field("MODE", q.modeName);
+  w.Field("SUBMODE", q.submodeName);
+  w.Field("RST_SENT", "599");
+  w.Field("RST_RCVD", q.rstRcvd);
+  w.Field("STX_STRING", kOwnState);
+  w.Field("SRX_STRING", q.exchange);
+  w.Field("NAME", q.station->name);
+  // Some QSOs were merged in from another program that kept no DXCC.
+  if (!random.Chance(150)) w.Field("DXCC", std::to_string(q.station->dxcc));
+  w.Field("CONTEST_ID", "TZQ");
+  w.Field("STATION_CALLSIGN", kOwnCall);
+  w.EndRecord();
+}
+
+std::string Generate(int count, uint64_t seed) {
+  Random random(seed);
+  const std::vector<Station> stations = MakeStations(random, count / 2 + 60);
+  std::set<std::tuple<std::string, int, int>> worked;  // call, band, mode
+  std::vector<Qso> log;
+
+  AdifWriter w;
+  w.Raw("TZQ contest log of " + std::string(kOwnCall) + ", exported for the contest committee\r\n");
+  w.Field("ADIF_VER", "3.1.4");
+  w.Field("PROGRAMID", "tzq-loggen");
+  w.Field("CREATED_TIMESTAMP", "20240609 120500");
+  w.Raw("\r\n<EOH>\r\n");
+
+  // Milliseconds, so that even a very large log spreads over the whole day.
+  const int64_t step = count > 0 ? 86400000 / count : 0;
+  int64_t clock = 0;
+  while (static_cast<int>(log.size()) < count) {
+    clock += step / 2 + random.Below(static_cast<int>(step) + 1);
+    if (clock >= 86400000) clock = 86399999;
+    Qso q;
+    q.seconds = static_cast<int>(clock / 1000);
+    q.rstRcvd = random.Chance(850) ? "599" : random.Chance(500) ? "579" : "589";
+
+    // A dupe: the same station again a little later, same band and mode.
+    if (!log.empty() && random.Chance(30)) {
+      const Qso& earlier = log[log.size() - 1 - random.Below(std::min<int>(log.size(), 20))];
+      if (earlier.band >= 0 && earlier.mode >= 0) {
+        Qso dupe = earlier;
+        dupe.seconds = q.seconds;
+        dupe.freqHz = earlier.freqHz + 100 * random.Below(10);
+        log.push_back(dupe);
+        continue;
+      }
+    }
+
+    // Islands are rare and popular; everyone else is drawn evenly.
+    const bool island = random.Chance(20);
+    q.station = island ? &stations[random.Below(4)]
+                       : &stations[4 + random.Below(static_cast<int>(stations.size()) - 4)];
+    q.band = Weighted(random, kBandWeights);
+    q.mode = Weighted(random, kModeWeights);
+    // Each station once per band and mode, except the dupes above.
+    if (!worked.insert({q.station->call, q.band, q.mode}).second) continue;
+
+    const Band& band = kBands[q.band];
+    const Mode& mode = kModes[q.mode];
+    q.bandName = band.name;
+    q.modeName = mode.mode;
+    q.submodeName = mode.submode;
+    q.freqHz = (q.mode == 0 ? band.rttyKhz + random.Below(12) : band.pskKhz) * 1000 +
+               (q.mode == 0 ? 10 * random.Below(100) : 10 * random.Below(300));
+    q.exchange = ExchangeOf(*q.station, random);
+
+    // The mistakes of a real log.
+    const int slip = random.Below(1000);
+    if (slip < 10) {
+      static const char* const kOtherBands[][2] = {
+          {"30m", "10142"}, {"17m", "18103"}, {"160m", "1838"}};
+      const auto& other = random.Pick(kOtherBands);
+      q.band = -1;
+      q.bandName = other[0];
+      q.freqHz = std::atoi(other[1]) * 1000 + 10 * random.Below(100);
+    } else if (slip < 20) {
+      static const Mode kOtherModes[] = {
+          {"CW", ""}, {"FT8", ""}, {"MFSK", "FT4"}, {"PSK", "QPSK31"}};
+      const Mode& other = random.Pick(kOtherModes);
+      q.mode = -1;
+      q.modeName = other.mode;
+      q.submodeName = other.submode;
+    } else if (slip < 27) {
+      q.exchange.clear();  // not copied
+    } else if (slip < 45 && q.station->category == Category::kState) {
+      static const char* const kTypos[] = {"SPP", "BR", "PY", "S", "RJJ", "SA", "0"};
+      q.exchange = random.Pick(kTypos);
+    } else if (slip < 75 && q.station->category == Category::kState) {
+      // Typed in lower case, sometimes with a stray blank: still the area.
+      q.exchange = random.Chance(500) ? q.station->state : " " + q.station->state;
+      for (char& c : q.exchange) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    }
+    log.push_back(q);
+  }
+
+  Random fields(seed ^ 0x5A5Aull);
+  for (const Qso& q : log) WriteQso(w, q, fields);
+  return w.text();
+}
+
+int Usage(const char* message) {
+  std::fprintf(stderr, "tzq-loggen: %s\nUsage: tzq-loggen [--qsos N] [--seed N] [--out FILE]\n",
+               message);
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  long count = 400;
+  unsigned long long seed = 2024;
+  const char* out = nullptr;
+  for (int i = 1; i < argc; ++i) {
+    const bool has_value = i + 1 < argc;
+    char* end = nullptr;
+    if (std::strcmp(argv[i], "--qsos") == 0 && has_value) {
+      count = std::strtol(argv[++i], &end, 10);
+      if (*end != '\0' || count < 0 || count > 10000000) return Usage("bad --qsos");
+    } else if (std::strcmp(argv[i], "--seed") == 0 && has_value) {
+      seed = std::strtoull(argv[++i], &end, 10);
+      if (*end != '\0') return Usage("bad --seed");
+    } else if (std::strcmp(argv[i], "--out") == 0 && has_value) {
+      out = argv[++i];
+    } else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+      std::printf(
+          "Usage: tzq-loggen [--qsos N] [--seed N] [--out FILE]\n"
+          "Writes a TZQ contest log in ADIF (default 400 QSOs, seed 2024, to stdout).\n");
+      return 0;
+    } else {
+      return Usage("unknown or incomplete option");
+    }
+  }
+  const std::string text = Generate(static_cast<int>(count), seed);
+#if defined(_WIN32)
+  _setmode(_fileno(stdout), _O_BINARY);  // the log's CR LF stays as it is
+#endif
+  std::FILE* f = out != nullptr ? std::fopen(out, "wb") : stdout;
+  if (f == nullptr) return Usage("cannot write the output file");
+  const bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
+  if (out != nullptr && std::fclose(f) != 0) return Usage("cannot write the output file");
+  return ok ? 0 : 1;
+}
