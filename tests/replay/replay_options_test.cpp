@@ -1,0 +1,142 @@
+// The command line and the settings-file keys it turns into.
+
+#include "tools/replay/replay_options.h"
+
+#include <gtest/gtest.h>
+
+#include "tools/replay/input_error.h"
+#include "tools/replay/settings_file.h"
+
+namespace {
+
+TEST(ReplayOptions, DefaultsAndEveryOption) {
+  ReplayOptions o = ParseReplayOptions({"log.adi"});
+  EXPECT_EQ(o.logFile, "log.adi");
+  EXPECT_EQ(o.outDir, "out");
+  EXPECT_EQ(o.periodStart, 0);
+  EXPECT_FALSE(o.html || o.cabrillo || o.help);
+  EXPECT_TRUE(o.plugin.empty() && o.ownCall.empty() && o.headerKeys.empty());
+
+  o = ParseReplayOptions({"--html",  "--cabrillo",  "--out",      "o",          "--plugin=p.so",
+                          "--call",  "PY2AA",       "--period",   "2024-06-08", "2024-06-09",
+                          "log.adi", "--name=Ana",  "--club",     "LABRE",      "--email",
+                          "a@b",     "--location",  "SP",         "--address",  "Rua 1",
+                          "--city",  "Campinas",    "--postcode", "13000",      "--country",
+                          "Brasil",  "--operators", "PY2AA PY2BB"});
+  EXPECT_TRUE(o.html && o.cabrillo);
+  EXPECT_EQ(o.outDir, "o");
+  EXPECT_EQ(o.plugin, "p.so");
+  EXPECT_EQ(o.ownCall, "PY2AA");
+  EXPECT_EQ(o.periodStart, 20240608);
+  EXPECT_EQ(o.periodEnd, 20240609);
+  EXPECT_EQ(o.logFile, "log.adi");
+  const SettingKeys expected = {{"Name", "Ana"},
+                                {"Club", "LABRE"},
+                                {"Email", "a@b"},
+                                {"Loc", "SP"},
+                                {"Address", "Rua 1"},
+                                {"Address-City", "Campinas"},
+                                {"Address-PostalCode", "13000"},
+                                {"Address-Country", "Brasil"},
+                                {"Operators", "PY2AA PY2BB"}};
+  EXPECT_EQ(o.headerKeys, expected);
+
+  EXPECT_TRUE(ParseReplayOptions({"--help"}).help);  // no log needed
+  EXPECT_TRUE(ParseReplayOptions({"x.adi", "-h"}).help);
+  EXPECT_EQ(ParseReplayOptions({"--", "--odd-name.adi"}).logFile, "--odd-name.adi");
+  EXPECT_EQ(ParseReplayOptions({"-"}).logFile, "-");
+}
+
+TEST(ReplayOptions, MultiLineHeaderTextsUseTheDialogsMarkers) {
+  const ReplayOptions o =
+      ParseReplayOptions({"log.adi", "--soapbox", "Good luck", "--name", "A", "--soapbox",
+                          "73\r\nand\nbye", "--name", "B", "--operators", "PY2AA"});
+  const SettingKeys expected = {{"SoapBox", "Good luck<CR><LF>73<CR><LF>and<CR><LF>bye"},
+                                {"Name", "B"},  // single-line options: the last one wins
+                                {"Operators", "PY2AA"}};
+  EXPECT_EQ(o.headerKeys, expected);
+}
+
+TEST(ReplayOptions, FaultsNameTheOption) {
+  struct Case {
+    std::vector<std::string> args;
+    const char* field;
+    const char* message;
+  } cases[] = {
+      {{"log.adi", "--colour"}, "--colour", "unknown option"},
+      {{"log.adi", "-x"}, "-x", "unknown option"},
+      {{"log.adi", "--out"}, "--out", "needs a folder"},
+      {{"log.adi", "--out="}, "--out", "needs a folder"},
+      {{"log.adi", "--period", "2024-06-08"}, "--period", "two dates"},
+      {{"log.adi", "--period=2024-06-08", "2024-06-09"}, "--period", "two dates"},
+      {{"log.adi", "--period", "2024-06-08", "9.6.2024"}, "--period", "'9.6.2024' is not a date"},
+      {{"log.adi", "--period", "2024-02-30", "2024-03-01"}, "--period", "not a date"},
+      {{"log.adi", "--period", "2024-06-09", "2024-06-08"}, "--period", "ends (2024-06-08) before"},
+      {{"log.adi", "--html=yes"}, "--html", "takes no value"},
+      {{"a.adi", "b.adi"}, "b.adi", "only one log file"},
+      {{}, "", "no log file given"},
+      {{"--html"}, "", "no log file given"},
+      {{"log.adi", "--name", std::string(100, 'x')}, "--name", "99 characters"},
+      // 13 one-letter lines: 13 letters and 12 line breaks of 8 = 109.
+      {{"log.adi", "--soapbox", "a\nb\nc\nd\ne\nf\ng\nh\ni\nj\nk\nl\nm"},
+       "--soapbox",
+       "line break counts 8"},
+  };
+  for (const Case& c : cases) {
+    try {
+      ParseReplayOptions(c.args);
+      ADD_FAILURE() << "accepted: " << (c.args.empty() ? "" : c.args.back());
+    } catch (const InputError& e) {
+      EXPECT_EQ(e.file(), "");
+      EXPECT_EQ(e.field(), c.field);
+      EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
+    }
+  }
+  EXPECT_NO_THROW(ParseReplayOptions({"log.adi", "--name", std::string(99, 'x')}));
+}
+
+TEST(ReplayOptions, HelpNamesEveryOptionAndExitStatus) {
+  const std::string help = ReplayHelpText();
+  for (const char* option :
+       {"--out",     "--period",    "--call",     "--html",     "--cabrillo", "--name",
+        "--club",    "--email",     "--location", "--address",  "--city",     "--postcode",
+        "--country", "--operators", "--soapbox",  "--plugin",   "--help",     "STATION_CALLSIGN",
+        "SUBMODE",   "SRX_STRING",  "DXCC",       "Exit status"}) {
+    EXPECT_NE(help.find(option), std::string::npos) << option;
+  }
+  // Every option the help names is one the parser knows.
+  size_t pos = 0;
+  while ((pos = help.find("--", pos)) != std::string::npos) {
+    size_t end = help.find_first_not_of("abcdefghijklmnopqrstuvwxyz-", pos + 2);
+    const std::string option = help.substr(pos, end - pos);
+    pos = end;
+    if (option == "--option") continue;  // "--option=VALUE", the general form
+    std::vector<std::string> args = {"log.adi", option};
+    if (option == "--period")
+      args = {"log.adi", option, "2024-01-01", "2024-01-02"};
+    else if (option != "--html" && option != "--cabrillo" && option != "--help")
+      args.push_back("v");
+    EXPECT_NO_THROW(ParseReplayOptions(args)) << option;
+  }
+}
+
+TEST(SettingsFile, KeysReplacedInPlaceAddedToTheirSectionOrAppended) {
+  // No file yet: the section is created.
+  EXPECT_EQ(SetProfileKeys("", "Settings", {{"Start", "1"}, {"Name", "Ana"}}),
+            "[Settings]\r\nStart=1\r\nName=Ana\r\n");
+
+  const std::string before =
+      "[Other]\r\nName=keep\r\n\r\n[settings]\r\n  name = Old \r\nClaimed=5\r\n\r\n[Last]\r\nX=1";
+  EXPECT_EQ(SetProfileKeys(before, "Settings", {{"Name", "New"}, {"Club", "LABRE"}}),
+            "[Other]\r\nName=keep\r\n\r\n[settings]\r\nName=New\r\nClaimed=5\r\nClub=LABRE\r\n"
+            "\r\n[Last]\r\nX=1\r\n");
+
+  // Unix line ends are read; the file is written with the profile API's CR LF.
+  EXPECT_EQ(SetProfileKeys("[Other]\nA=1\n", "Settings", {{"Start", "1"}}),
+            "[Other]\r\nA=1\r\n[Settings]\r\nStart=1\r\n");
+  // An empty value is written as such, not dropped.
+  EXPECT_EQ(SetProfileKeys("[Settings]\r\nClub=X\r\n", "Settings", {{"Club", ""}}),
+            "[Settings]\r\nClub=\r\n");
+}
+
+}  // namespace
