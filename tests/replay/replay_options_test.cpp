@@ -17,12 +17,13 @@ TEST(ReplayOptions, DefaultsAndEveryOption) {
   EXPECT_FALSE(o.html || o.cabrillo || o.help);
   EXPECT_TRUE(o.plugin.empty() && o.ownCall.empty() && o.headerKeys.empty());
 
-  o = ParseReplayOptions({"--html",  "--cabrillo",  "--out",      "o",          "--plugin=p.so",
-                          "--call",  "PY2AA",       "--period",   "2024-06-08", "2024-06-09",
-                          "log.adi", "--name=Ana",  "--club",     "LABRE",      "--email",
-                          "a@b",     "--location",  "SP",         "--address",  "Rua 1",
-                          "--city",  "Campinas",    "--postcode", "13000",      "--country",
-                          "Brasil",  "--operators", "PY2AA PY2BB"});
+  // clang-format off
+  o = ParseReplayOptions({"--html", "--cabrillo", "--out", "o", "--plugin=p.so", "--call", "PY2AA",
+                          "--period", "2024-06-08", "2024-06-09", "log.adi", "--name=Ana",
+                          "--club", "LABRE", "--email", "a@b", "--location", "SP",
+                          "--address", "Rua 1", "--city", "Campinas", "--postcode", "13000",
+                          "--country", "Brasil", "--operators", "PY2AA PY2BB"});
+  // clang-format on
   EXPECT_TRUE(o.html && o.cabrillo);
   EXPECT_EQ(o.outDir, "o");
   EXPECT_EQ(o.plugin, "p.so");
@@ -30,15 +31,12 @@ TEST(ReplayOptions, DefaultsAndEveryOption) {
   EXPECT_EQ(o.periodStart, 20240608);
   EXPECT_EQ(o.periodEnd, 20240609);
   EXPECT_EQ(o.logFile, "log.adi");
-  const SettingKeys expected = {{"Name", "Ana"},
-                                {"Club", "LABRE"},
-                                {"Email", "a@b"},
-                                {"Loc", "SP"},
-                                {"Address", "Rua 1"},
-                                {"Address-City", "Campinas"},
-                                {"Address-PostalCode", "13000"},
-                                {"Address-Country", "Brasil"},
-                                {"Operators", "PY2AA PY2BB"}};
+  // clang-format off
+  const SettingKeys expected = {
+      {"Name", "Ana"}, {"Club", "LABRE"}, {"Email", "a@b"}, {"Loc", "SP"}, {"Address", "Rua 1"},
+      {"Address-City", "Campinas"}, {"Address-PostalCode", "13000"},
+      {"Address-Country", "Brasil"}, {"Operators", "PY2AA PY2BB"}};
+  // clang-format on
   EXPECT_EQ(o.headerKeys, expected);
 
   EXPECT_TRUE(ParseReplayOptions({"--help"}).help);  // no log needed

@@ -282,14 +282,14 @@ std::string Generate(int count, uint64_t seed) {
   w.Field("CREATED_TIMESTAMP", "20240609 120500");
   w.Raw("\r\n<EOH>\r\n");
 
-  // Milliseconds, so that even a very large log spreads over the whole day.
-  const int64_t step = count > 0 ? 86400000 / count : 0;
-  int64_t clock = 0;
+  // The n-th QSO falls in the n-th of `count` equal slots of the day
+  // (milliseconds, so that even a very large log spreads over all of it).
+  const int64_t slot = count > 0 ? 86400000 / count : 0;
   while (static_cast<int>(log.size()) < count) {
-    clock += step / 2 + random.Below(static_cast<int>(step) + 1);
-    if (clock >= 86400000) clock = 86399999;
+    const int64_t ms =
+        static_cast<int64_t>(log.size()) * slot + random.Below(static_cast<int>(slot));
     Qso q;
-    q.seconds = static_cast<int>(clock / 1000);
+    q.seconds = static_cast<int>(ms / 1000);
     q.rstRcvd = random.Chance(850) ? "599" : random.Chance(500) ? "579" : "589";
 
     // A dupe: the same station again a little later, same band and mode.
