@@ -17,6 +17,7 @@ std::string Log(const std::string& qso_lines) {
 TEST(CabrilloReader, RecognisedByItsFirstLine) {
   EXPECT_TRUE(LooksLikeCabrillo("START-OF-LOG: 3.0\r\n"));
   EXPECT_TRUE(LooksLikeCabrillo("\r\n  start-of-log: 2.0\n"));
+  EXPECT_TRUE(LooksLikeCabrillo("\xEF\xBB\xBFSTART-OF-LOG: 3.0\r\n"));
   EXPECT_FALSE(LooksLikeCabrillo("<CALL:5>PY1ZZ<EOR>"));
   EXPECT_FALSE(LooksLikeCabrillo("Log START-OF-LOG: 3.0"));
   EXPECT_FALSE(LooksLikeCabrillo(""));

@@ -107,8 +107,8 @@ bool VisitAdif(std::string_view bytes, const std::string& file,
     }
 
     if (name.empty()) throw InputError(file, tag_line, "", "field without a name");
-    const std::string_view spec = tag.substr(colon + 1);
-    const std::string_view length_text = spec.substr(0, spec.find(':'));
+    const std::string_view size_and_type = tag.substr(colon + 1);
+    const std::string_view length_text = size_and_type.substr(0, size_and_type.find(':'));
     if (!AllDigits(length_text) || length_text.size() > 9) {
       throw InputError(
           file, tag_line, name,

@@ -104,6 +104,8 @@ ReplayQso ParseQsoLine(std::string_view line, int number, const std::string& fil
 }  // namespace
 
 bool LooksLikeCabrillo(std::string_view bytes) {
+  // Editors on Windows like to start a UTF-8 file with a byte-order mark.
+  if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
   const size_t first = bytes.find_first_not_of(" \t\r\n");
   if (first == std::string_view::npos) return false;
   return Upper(bytes.substr(first, 13)) == "START-OF-LOG:";

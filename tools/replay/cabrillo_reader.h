@@ -14,7 +14,8 @@
 
 #include "tools/replay/replay_qso.h"
 
-// True when the first non-blank line is a START-OF-LOG tag.
+// True when the first non-blank line (after a UTF-8 byte-order mark) is a
+// START-OF-LOG tag.
 bool LooksLikeCabrillo(std::string_view bytes);
 
 std::vector<ReplayQso> ReadCabrillo(std::string_view bytes, const std::string& file);

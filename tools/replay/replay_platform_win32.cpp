@@ -29,6 +29,7 @@ struct ModalWindowAnswerer::State {
   std::atomic<bool> stop{false};
   std::atomic<int> answered{0};
   HWND last = nullptr;  // the window answered most recently, not to be answered twice
+  DWORD pressedAt = 0;
   std::thread watcher;
 };
 
@@ -72,7 +73,13 @@ ModalWindowAnswerer::ModalWindowAnswerer() : state_(new State) {
           PostMessageA(search.found, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
         }
         state->last = search.found;
+        state->pressedAt = GetTickCount();
         state->answered.fetch_add(1);
+      } else if (search.found != nullptr && GetTickCount() - state->pressedAt > 1000) {
+        // Still open a second later: the click went nowhere (the button was
+        // not ready yet); send the command itself.
+        PostMessageA(search.found, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        state->pressedAt = GetTickCount();
       }
       Sleep(20);
     }
