@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include "tools/replay/input_error.h"
-#include "tools/replay/settings_file.h"
 
 namespace {
 
@@ -32,7 +31,7 @@ TEST(ReplayOptions, DefaultsAndEveryOption) {
   EXPECT_EQ(o.periodEnd, 20240609);
   EXPECT_EQ(o.logFile, "log.adi");
   // clang-format off
-  const SettingKeys expected = {
+  const std::vector<std::pair<std::string, std::string>> expected = {
       {"Name", "Ana"}, {"Club", "LABRE"}, {"Email", "a@b"}, {"Loc", "SP"}, {"Address", "Rua 1"},
       {"Address-City", "Campinas"}, {"Address-PostalCode", "13000"},
       {"Address-Country", "Brasil"}, {"Operators", "PY2AA PY2BB"}};
@@ -49,7 +48,7 @@ TEST(ReplayOptions, MultiLineHeaderTextsUseTheDialogsMarkers) {
   const ReplayOptions o =
       ParseReplayOptions({"log.adi", "--soapbox", "Good luck", "--name", "A", "--soapbox",
                           "73\r\nand\nbye", "--name", "B", "--operators", "PY2AA"});
-  const SettingKeys expected = {{"SoapBox", "Good luck<CR><LF>73<CR><LF>and<CR><LF>bye"},
+  const std::vector<std::pair<std::string, std::string>> expected = {{"SoapBox", "Good luck<CR><LF>73<CR><LF>and<CR><LF>bye"},
                                 {"Name", "B"},  // single-line options: the last one wins
                                 {"Operators", "PY2AA"}};
   EXPECT_EQ(o.headerKeys, expected);
@@ -116,25 +115,6 @@ TEST(ReplayOptions, HelpNamesEveryOptionAndExitStatus) {
       args.push_back("v");
     EXPECT_NO_THROW(ParseReplayOptions(args)) << option;
   }
-}
-
-TEST(SettingsFile, KeysReplacedInPlaceAddedToTheirSectionOrAppended) {
-  // No file yet: the section is created.
-  EXPECT_EQ(SetProfileKeys("", "Settings", {{"Start", "1"}, {"Name", "Ana"}}),
-            "[Settings]\r\nStart=1\r\nName=Ana\r\n");
-
-  const std::string before =
-      "[Other]\r\nName=keep\r\n\r\n[settings]\r\n  name = Old \r\nClaimed=5\r\n\r\n[Last]\r\nX=1";
-  EXPECT_EQ(SetProfileKeys(before, "Settings", {{"Name", "New"}, {"Club", "LABRE"}}),
-            "[Other]\r\nName=keep\r\n\r\n[settings]\r\nName=New\r\nClaimed=5\r\nClub=LABRE\r\n"
-            "\r\n[Last]\r\nX=1\r\n");
-
-  // Unix line ends are read; the file is written with the profile API's CR LF.
-  EXPECT_EQ(SetProfileKeys("[Other]\nA=1\n", "Settings", {{"Start", "1"}}),
-            "[Other]\r\nA=1\r\n[Settings]\r\nStart=1\r\n");
-  // An empty value is written as such, not dropped.
-  EXPECT_EQ(SetProfileKeys("[Settings]\r\nClub=X\r\n", "Settings", {{"Club", ""}}),
-            "[Settings]\r\nClub=\r\n");
 }
 
 }  // namespace

@@ -7,12 +7,12 @@
 #include <fstream>
 #include <memory>
 
+#include "engine/ini_file_store.h"
 #include "tools/plugin_loader/plugin_library.h"
 #include "tools/replay/input_error.h"
 #include "tools/replay/log_file.h"
 #include "tools/replay/replay_options.h"
 #include "tools/replay/replay_platform.h"
-#include "tools/replay/settings_file.h"
 
 namespace fs = std::filesystem;
 
@@ -255,11 +255,14 @@ int RunReplay(const std::vector<std::string>& args, std::ostream& out, std::ostr
     // A replay has no operator for the settings window; marking it as just
     // opened makes the reset leave it closed. The header keys must be in
     // place before the reset runs the header dialog.
-    SettingKeys keys = options.headerKeys;
+    auto keys = options.headerKeys;
     keys.insert(keys.begin(), {"Start", "1"});
-    if (!WriteProfileKeys("Plugins/TZQ.ini", "Settings", keys, &error)) {
-      err << kProgram << ": " << options.outDir << ": " << error << "\n";
-      return 1;
+    IniFileStore settings;
+    for (const auto& [key, value] : keys) {
+      if (!settings.Write("Plugins\\TZQ.ini", "Settings", key, value)) {
+        err << kProgram << ": " << options.outDir << ": cannot write Plugins/TZQ.ini\n";
+        return 1;
+      }
     }
     outcome = Replay(api, options, qsos, own_call, period_start, period_end);
     library.Close();
