@@ -269,6 +269,7 @@ void HeadlessWindowLayer::Run(WindowSession& base) {
         ++screen_.settingsWindowsOpened;
       }
       setup.Initialise();
+      session.ready.store(true);
       for (bool open = true; open;) {
         const HeadlessMessage message = session.Next();
         switch (message.kind) {

@@ -72,6 +72,8 @@ void Setup_TZQ::OnInitDialog() {
   brush_ = CreateSolidBrush(kBackgroundColour);
   SetPluginIcon(hwnd_);
   logic_.Initialise();
+  session_.ready.store(true);
+  SetEvent(session_.wake);
 }
 
 void Setup_TZQ::OnClose() {

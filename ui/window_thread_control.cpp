@@ -32,6 +32,17 @@ void WindowThreadControl::PostUpdate() {
   if (SettingsWindowExists()) PostUpdateTo(*current_);
 }
 
+template <typename Done>
+bool WindowThreadControl::WaitFor(WindowSession& session, std::chrono::milliseconds limit,
+                                  Done done) {
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  while (!done()) {
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    WaitStep(session, kPollStep);
+  }
+  return true;
+}
+
 void WindowThreadControl::StartWindowThread() {
   if (process_exit_ || unloading_) return;
   if (SettingsWindowExists()) CloseWindows();
@@ -39,6 +50,8 @@ void WindowThreadControl::StartWindowThread() {
   std::unique_ptr<WindowSession> session = NewSession();
   if (!session || !Launch(*session)) return;
   current_ = std::move(session);
+  WindowSession& started = *current_;
+  WaitFor(started, kCloseLimit, [&] { return started.ready.load() || started.finished.load(); });
 }
 
 void WindowThreadControl::CloseWindows() {
@@ -53,13 +66,9 @@ void WindowThreadControl::CloseWindows() {
   RequestClose(session);
 
   const auto limit = unloading_ ? kUnloadLimit : kCloseLimit;
-  const auto deadline = std::chrono::steady_clock::now() + limit;
-  while (!session.finished.load()) {
-    if (std::chrono::steady_clock::now() >= deadline) {
-      Abandon(std::move(current_));
-      return;
-    }
-    WaitStep(session, kPollStep);
+  if (!WaitFor(session, limit, [&] { return session.finished.load(); })) {
+    Abandon(std::move(current_));
+    return;
   }
   Reap(std::move(current_));
   // The thread has still to step out of the library's code.

@@ -7,6 +7,11 @@
 // host call that the very thread asking it to close has to serve. While it
 // waits, the closing thread keeps serving such calls (WaitStep), and it
 // gives up after a time limit rather than hang its caller.
+//
+// Starting waits, the same way, until the new window has initialised: a
+// window thread that is still starting when the library unloads could not
+// be stopped (it needs the loader lock to get going at all), and its
+// initialisation calls the host, which this thread may have to serve.
 #pragma once
 
 #include <atomic>
@@ -23,6 +28,8 @@ struct WindowSession {
   // The library is being unloaded: the thread must not call into the host
   // or COM on its way out.
   std::atomic<bool> unloading{false};
+  // The settings window has finished its initialisation.
+  std::atomic<bool> ready{false};
   // Set by the window thread as its very last step in plug-in code.
   std::atomic<bool> finished{false};
 };
@@ -58,7 +65,7 @@ class WindowThreadControl : public WindowLayer {
   virtual void RequestClose(WindowSession& session) = 0;
   virtual void PostUpdateTo(WindowSession& session) = 0;
   // Waits up to `step`, serving whatever the window thread may be waiting
-  // for from this thread.
+  // for from this thread; may return early when the session's state moved.
   virtual void WaitStep(WindowSession& session, std::chrono::milliseconds step) = 0;
   // Frees a finished session (its thread has left plug-in code).
   virtual void Reap(std::unique_ptr<WindowSession> session) { session.reset(); }
@@ -70,6 +77,9 @@ class WindowThreadControl : public WindowLayer {
 
  private:
   void ReapFinished();
+  // Waits in steps until `done` holds; false when `limit` passed first.
+  template <typename Done>
+  bool WaitFor(WindowSession& session, std::chrono::milliseconds limit, Done done);
 
   std::unique_ptr<WindowSession> current_;
   bool unloading_ = false;

@@ -17,7 +17,7 @@ Win32WindowLayer::~Win32WindowLayer() {
 
 std::unique_ptr<WindowSession> Win32WindowLayer::NewSession() {
   auto session = std::make_unique<Win32Session>(this);
-  if (session->done == nullptr) return nullptr;
+  if (session->wake == nullptr) return nullptr;
   return session;
 }
 
@@ -36,7 +36,7 @@ DWORD WINAPI Win32WindowLayer::ThreadStart(void* argument) {
   } catch (...) {
     // Nothing may unwind into the system's thread start.
   }
-  SetEvent(session->done);
+  SetEvent(session->wake);
   // The last step in plug-in code: from here the closing thread may free the
   // session and, at unload, the library itself. ExitThread never comes back
   // into this code.
@@ -74,9 +74,9 @@ void Win32WindowLayer::PostUpdateTo(WindowSession& session) {
 void Win32WindowLayer::WaitStep(WindowSession& session, std::chrono::milliseconds step) {
   // In the host's apartment this pumps the COM calls that the window
   // thread may be waiting on; elsewhere it is a plain wait.
-  HANDLE done = Of(session).done;
+  HANDLE wake = Of(session).wake;
   DWORD index = 0;
   const HRESULT hr =
-      CoWaitForMultipleHandles(0, static_cast<DWORD>(step.count()), 1, &done, &index);
+      CoWaitForMultipleHandles(0, static_cast<DWORD>(step.count()), 1, &wake, &index);
   if (FAILED(hr) && hr != RPC_S_CALLPENDING) Sleep(static_cast<DWORD>(step.count()));
 }
