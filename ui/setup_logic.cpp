@@ -210,8 +210,13 @@ void SetupLogic::CloseViews() {
 }
 
 void SetupLogic::HandleUpdate() {
+  // However the update ends (done, cut short, or an exception on its way
+  // to the window procedure's guard), the next call check may post again.
+  struct ReadyAgain {
+    std::atomic<int>& flag;
+    ~ReadyAgain() { flag.store(1); }
+  } ready_again{module_.updateReady()};
   RunUpdate();
-  module_.updateReady().store(1);
 }
 
 bool SetupLogic::RunUpdate() {

@@ -19,7 +19,10 @@ void WindowThreadControl::Abandon(std::unique_ptr<WindowSession> session) {
 }
 
 void WindowThreadControl::ReapFinished() {
-  if (current_ && current_->finished.load()) Reap(std::move(current_));
+  if (current_ && current_->finished.load()) {
+    ++generation_;
+    Reap(std::move(current_));
+  }
 }
 
 bool WindowThreadControl::SettingsWindowExists() const {
@@ -33,14 +36,20 @@ void WindowThreadControl::PostUpdate() {
 }
 
 template <typename Done>
-bool WindowThreadControl::WaitFor(WindowSession& session, std::chrono::milliseconds limit,
-                                  Done done) {
+WindowThreadControl::WaitResult WindowThreadControl::WaitFor(WindowSession& session,
+                                                             std::chrono::milliseconds limit,
+                                                             Done done) {
   const auto deadline = std::chrono::steady_clock::now() + limit;
-  while (!done()) {
-    if (std::chrono::steady_clock::now() >= deadline) return false;
+  const uint64_t generation = generation_;
+  for (;;) {
+    // Serving the host can run the host's code, and the host may call in
+    // again: a nested start or close that replaced the session ends this
+    // wait, and the session is no longer ours to touch.
+    if (generation_ != generation) return WaitResult::kReplaced;
+    if (done()) return WaitResult::kDone;
+    if (std::chrono::steady_clock::now() >= deadline) return WaitResult::kTimedOut;
     WaitStep(session, kPollStep);
   }
-  return true;
 }
 
 void WindowThreadControl::StartWindowThread() {
@@ -50,6 +59,7 @@ void WindowThreadControl::StartWindowThread() {
   std::unique_ptr<WindowSession> session = NewSession();
   if (!session || !Launch(*session)) return;
   current_ = std::move(session);
+  ++generation_;
   WindowSession& started = *current_;
   WaitFor(started, kCloseLimit, [&] { return started.ready.load() || started.finished.load(); });
 }
@@ -66,11 +76,18 @@ void WindowThreadControl::CloseWindows() {
   RequestClose(session);
 
   const auto limit = unloading_ ? kUnloadLimit : kCloseLimit;
-  if (!WaitFor(session, limit, [&] { return session.finished.load(); })) {
-    Abandon(std::move(current_));
-    return;
+  switch (WaitFor(session, limit, [&] { return session.finished.load(); })) {
+    case WaitResult::kReplaced:
+      return;
+    case WaitResult::kTimedOut:
+      ++generation_;
+      Abandon(std::move(current_));
+      return;
+    case WaitResult::kDone:
+      ++generation_;
+      Reap(std::move(current_));
+      break;
   }
-  Reap(std::move(current_));
   // The thread has still to step out of the library's code.
   if (unloading_) std::this_thread::sleep_for(kPollStep);
 }

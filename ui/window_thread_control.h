@@ -16,6 +16,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <memory>
 
 #include "engine/window_layer.h"
@@ -77,11 +78,16 @@ class WindowThreadControl : public WindowLayer {
 
  private:
   void ReapFinished();
-  // Waits in steps until `done` holds; false when `limit` passed first.
+  enum class WaitResult { kDone, kTimedOut, kReplaced };
+  // Waits in steps until `done` holds, `limit` has passed, or a nested call
+  // has replaced the session.
   template <typename Done>
-  bool WaitFor(WindowSession& session, std::chrono::milliseconds limit, Done done);
+  WaitResult WaitFor(WindowSession& session, std::chrono::milliseconds limit, Done done);
 
   std::unique_ptr<WindowSession> current_;
+  // Changes whenever current_ does; a freed session's address may well
+  // come back for the next one.
+  uint64_t generation_ = 0;
   bool unloading_ = false;
   bool process_exit_ = false;
   int abandoned_ = 0;

@@ -7,8 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "engine/ini_file_store.h"
 #include "engine/message_boxes_headless.h"
@@ -94,8 +96,14 @@ class WindowsTest : public ::testing::Test {
   ScriptedHeaderDialog header_;
   FolderExecutables executables_;
   ScriptedHost host_;
+  // Runs once, from inside the next wait that serves the host: the host's
+  // code calling the plug-in again while it is being served.
+  std::function<void()> reenter_;
   HeadlessWindowLayer layer_{[this] { return host_.NewLink(); },
-                             [this](std::chrono::milliseconds step) { host_.Serve(step); }};
+                             [this](std::chrono::milliseconds step) {
+                               if (reenter_) std::exchange(reenter_, nullptr)();
+                               host_.Serve(step);
+                             }};
   std::unique_ptr<StatsModule> module_ = std::make_unique<StatsModule>(
       Platform{&settings_, &boxes_, &header_, &layer_, &executables_});
 };

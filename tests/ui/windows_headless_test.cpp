@@ -399,6 +399,28 @@ TEST_F(WindowsTest, CloseRightAfterStartStillCloses) {
   EXPECT_EQ(layer_.abandonedSessions(), 0);
 }
 
+TEST_F(WindowsTest, TheHostCallingInWhileServedLeavesNoWindowBehind) {
+  // HIDEINFO from inside SHOWINFO's wait for the new window.
+  reenter_ = [this] { module_->RunCommand("HIDEINFO"); };
+  module_->RunCommand("SHOWINFO");
+  EXPECT_FALSE(layer_.SettingsWindowExists());
+  // SHOWINFO from inside HIDEINFO's wait (a slow host keeps the old window
+  // busy): the new window stays.
+  Show();
+  host_.SetDelay(milliseconds(50));
+  CheckCall();
+  reenter_ = [this] {
+    host_.SetDelay(milliseconds(0));
+    module_->RunCommand("SHOWINFO");
+  };
+  module_->RunCommand("HIDEINFO");
+  ASSERT_FALSE(reenter_);
+  EXPECT_TRUE(layer_.SettingsWindowExists());
+  Settle();
+  EXPECT_EQ(layer_.Screen().settingsWindowsOpened, 3);
+  EXPECT_EQ(layer_.abandonedSessions(), 0);
+}
+
 TEST_F(WindowsTest, UnloadClosesWithoutReleasingTheHost) {
   folder_.Write("Plugins/TZQ.ini", "[Settings]\r\nsetup_view_area=1\r\nsetup_view_call=1\r\n");
   Show();

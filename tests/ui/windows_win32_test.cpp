@@ -239,6 +239,7 @@ TEST_F(DllWindowsTest, UpdateFillsTitlesMarksAndThePanel) {
 
 TEST_F(DllWindowsTest, Sp1OnlyAfterTheDialMovedMoreThan300Hz) {
   Show();
+  ASSERT_FALSE(g_kolm.macros().empty());
   ASSERT_EQ(g_kolm.macros().back(), "<SP1>");  // the first update, from 0 Hz
   g_kolm.Reset();
   Update(L"PY1ZZ", 7035300);
