@@ -7,8 +7,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build/win32}
-[ -f "$build/build.ninja" ] || cmake --preset win32 -B "$build" >/dev/null
-cmake --build "$build" --target tzq_screenshot_host -j 2 >/dev/null
+[ -f "$build/build.ninja" ] || cmake --preset win32 -B "$build" | tail -n 3
+cmake --build "$build" --target tzq_screenshot_host -j 2 | tail -n 3
 
 # A prefix and display of our own, so that a test run in the same build
 # tree keeps its own.
