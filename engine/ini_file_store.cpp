@@ -70,7 +70,10 @@ std::string IniFileStore::PathOf(const std::string& file) const {
 std::string IniFileStore::Read(const std::string& file, const std::string& section,
                                const std::string& key, const std::string& fallback,
                                size_t capacity) {
+  // Like GetPrivateProfileStringA, the default loses its trailing blanks
+  // (all but a first character).
   std::string value = fallback;
+  while (value.size() > 1 && value.back() == ' ') value.pop_back();
   {
     std::lock_guard<std::mutex> guard(FileLock());
     std::string content;

@@ -5,7 +5,6 @@
 
 namespace {
 
-constexpr double kHalfSecond = 1.0 / (2.0 * 86400.0);
 // 0100-01-01 and 9999-12-31, as day counts from 1899-12-30.
 constexpr long kFirstConvertibleDay = -657434;
 constexpr long kLastConvertibleDay = 2958465;
@@ -65,13 +64,19 @@ COleDateTime COleDateTime::FromCalendar(int year, int month, int day, int hour, 
 
 bool COleDateTime::ToCalendar(CalendarFields* out) const {
   if (status_ != kValid || !std::isfinite(days_)) return false;
-  const double rounded = days_ + (days_ > 0.0 ? kHalfSecond : -kHalfSecond);
-  if (rounded <= kFirstConvertibleDay - 1.0 || rounded >= kLastConvertibleDay + 1.0) return false;
-  const long whole = static_cast<long>(rounded);  // toward zero: the time stays positive
-  const double magnitude = std::fabs(rounded);
-  long seconds = static_cast<long>((magnitude - std::floor(magnitude)) * 86400.0);
-  if (seconds >= 86400) seconds = 86399;
-  CivilFromDays(whole + kDaysFromEpochToOleZero, &out->year, &out->month, &out->day);
+  if (days_ <= kFirstConvertibleDay - 1.0 || days_ >= kLastConvertibleDay + 1.0) return false;
+  // The whole part (toward zero) names the day and the fraction's magnitude
+  // is the time of day, also before 1899-12-30. The time is rounded to the
+  // nearest second; rounding up past midnight gives the next calendar day.
+  long day = static_cast<long>(days_);
+  const double fraction = std::fabs(days_ - static_cast<double>(day));
+  long seconds = static_cast<long>(fraction * 86400.0 + 0.5);
+  if (seconds >= 86400) {
+    seconds -= 86400;
+    ++day;
+  }
+  if (day > kLastConvertibleDay) return false;
+  CivilFromDays(day + kDaysFromEpochToOleZero, &out->year, &out->month, &out->day);
   out->hour = static_cast<int>(seconds / 3600);
   out->minute = static_cast<int>(seconds / 60 % 60);
   out->second = static_cast<int>(seconds % 60);

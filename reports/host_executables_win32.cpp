@@ -17,11 +17,17 @@ std::vector<std::string> Win32Executables::List() {
 }
 
 bool Win32Executables::FileVersion(const std::string& name, uint32_t* ms, uint32_t* ls) {
+  // The version API searches a bare name like LoadLibrary does (the host's
+  // own folder first); the file meant is the one listed in the working folder.
+  char folder[MAX_PATH] = "";
+  const DWORD length = GetCurrentDirectoryA(MAX_PATH, folder);
+  if (length == 0 || length >= MAX_PATH) return false;
+  const std::string path = std::string(folder) + "\\" + name;
   DWORD handle = 0;
-  const DWORD size = GetFileVersionInfoSizeA(name.c_str(), &handle);
+  const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &handle);
   if (size == 0) return false;
   std::vector<char> buffer(size);
-  if (!GetFileVersionInfoA(name.c_str(), 0, size, buffer.data())) return false;
+  if (!GetFileVersionInfoA(path.c_str(), 0, size, buffer.data())) return false;
   VS_FIXEDFILEINFO* fixed = nullptr;
   UINT length = 0;
   if (!VerQueryValueA(buffer.data(), "\\", reinterpret_cast<void**>(&fixed), &length) ||

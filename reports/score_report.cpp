@@ -108,7 +108,7 @@ int CountBadQso(const std::string& file_content) {
       header = false;
       continue;
     }
-    if (!EndsWith(line, "   DUPE !!!")) ++count;
+    if (!line.empty() && !EndsWith(line, "   DUPE !!!")) ++count;
   }
   return count;
 }

@@ -39,6 +39,10 @@ TEST(OleDateTest, CalendarEdges) {
 
 TEST(OleDateTest, NegativeDaysKeepTheTimeOfDayAsAbsoluteFraction) {
   EXPECT_EQ(Fmt(-1.25), "1899-12-29 0600");
+  // Just before midnight of a day before 1899-12-30 rounds to the next day.
+  EXPECT_EQ(Fmt(-1.9999999), "1899-12-30 0000");
+  EXPECT_EQ(Fmt(-0.99999999), "1899-12-31 0000");
+  EXPECT_EQ(Fmt(-657434.9999999, "%Y-%m-%d"), "0100-01-02");
   EXPECT_EQ(Fmt(-0.5), "1899-12-30 1200");
   EXPECT_EQ(Fmt(-1.0), "1899-12-29 0000");
   const COleDateTime made = COleDateTime::FromCalendar(1899, 12, 29, 6, 0, 0);

@@ -18,6 +18,8 @@ class SettingsTest : public ::testing::Test {
 TEST_F(SettingsTest, MissingFileKeyOrNumberReadsAsDefaults) {
   EXPECT_EQ(settings_.Text("Start"), "");
   EXPECT_EQ(settings_.Text("Operators", "PY2AA"), "PY2AA");
+  EXPECT_EQ(settings_.Text("Operators", "PY2AA  "), "PY2AA");
+  EXPECT_EQ(settings_.Text("Operators", "   "), " ");
   EXPECT_EQ(settings_.Number("Start"), 0);
   folder_.Write("Plugins/TZQ.ini", "[Settings]\r\nStart=abc\r\narea_x=-1280\r\narea_y=12px\r\n");
   EXPECT_EQ(settings_.Number("Start"), 0);

@@ -40,7 +40,8 @@ TEST(CabrilloNamesTest, ReplaceAllAndFileBaseNames) {
                {"a:b*c?d\"e<f>g|h", "a_b_c_d_e_f_g_h"}, {"PY\x01" "2", "PY_2"},
                {"con", "con_"},          {"NUL", "NUL_"},        {"Com1", "Com1_"},
                {"LPT9", "LPT9_"},        {"COM0", "COM0"},       {"CONSOLE", "CONSOLE"},
-               {"PY2\xC7", "PY2\xC7"}};
+               {"PY2\xC7", "PY2\xC7"},  {"COM1.X", "COM1_.X"},  {"nul.py", "nul_.py"},
+               {"CON .X", "CON_ .X"},    {"PY2\x7F", "PY2\x7F"}, {"CONSOLE.X", "CONSOLE.X"}};
   for (const Case& c : cases) EXPECT_EQ(CCabrilloExport::FileBaseNameFor(c.call), c.base) << c.call;
 }
 

@@ -128,6 +128,7 @@ TEST_F(ScoreReportTest, BadQsoCounts) {
   EXPECT_EQ(CountBadQso(""), 0);
   EXPECT_EQ(CountBadQso("TZQ Contest UBN file\r\n"), 0);
   EXPECT_EQ(CountBadQso("header\r\nQSO: a   WRONG BAND !!!\r\nQSO: b   DUPE !!!\r\nQSO: c"), 2);
+  EXPECT_EQ(CountBadQso("header\r\n\r\nQSO: a   WRONG BAND !!!\r\n\r\n"), 1);
 }
 
 TEST_F(ScoreReportTest, EmptyLogReport) {

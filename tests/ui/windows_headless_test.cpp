@@ -400,10 +400,15 @@ TEST_F(WindowsTest, CloseRightAfterStartStillCloses) {
 }
 
 TEST_F(WindowsTest, TheHostCallingInWhileServedLeavesNoWindowBehind) {
-  // HIDEINFO from inside SHOWINFO's wait for the new window.
+  // HIDEINFO from inside SHOWINFO's wait for the new window. The host waits
+  // for this thread, so the new window's first host call keeps SHOWINFO
+  // waiting however fast the window thread starts.
+  host_.SetServedByOwner(true);
   reenter_ = [this] { module_->RunCommand("HIDEINFO"); };
   module_->RunCommand("SHOWINFO");
+  ASSERT_FALSE(reenter_);
   EXPECT_FALSE(layer_.SettingsWindowExists());
+  host_.SetServedByOwner(false);
   // SHOWINFO from inside HIDEINFO's wait (a slow host keeps the old window
   // busy): the new window stays.
   Show();

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <random>
 
 #include "engine/ole_date.h"
@@ -14,15 +15,17 @@ namespace {
 
 TEST(DateConversionTest, AgreesWithVariantTimeToSystemTime) {
   std::mt19937_64 random(42);
-  std::uniform_real_distribution<double> days(-657434.0, 2958465.0);
-  std::uniform_int_distribution<int> whole_seconds(0, 86399);
+  std::uniform_real_distribution<double> days(-657435.0, 2958466.0);
+  std::uniform_real_distribution<double> near_midnight(86399.0, 86400.0);
   int compared = 0;
-  for (int i = 0; i < 20000; ++i) {
-    // Whole seconds: the system and the plug-in round sub-second parts
-    // differently at the half second, and host times carry whole seconds.
-    const double day = std::floor(days(random));
-    const double fraction = whole_seconds(random) / 86400.0;
-    const double value = day >= 0 ? day + fraction : day - fraction;
+  for (int i = 0; i < 40000; ++i) {
+    double value = days(random);
+    if (i % 4 == 0) {
+      // A time in the last second of a day rounds into the next one.
+      const double day = std::trunc(value);
+      const double fraction = near_midnight(random) / 86400.0;
+      value = day >= 0 ? day + fraction : day - fraction;
+    }
     SYSTEMTIME st;
     if (!VariantTimeToSystemTime(value, &st)) continue;
     CalendarFields f;
@@ -35,12 +38,20 @@ TEST(DateConversionTest, AgreesWithVariantTimeToSystemTime) {
     ASSERT_EQ(f.second, st.wSecond) << value;
     ++compared;
   }
-  EXPECT_GT(compared, 19000);
+  EXPECT_GT(compared, 39000);
 }
 
 TEST(DateConversionTest, RangeLimitsMatchTheSystem) {
   SYSTEMTIME st;
-  for (double value : {-657434.0, -657434.5, 0.0, -1.25, 2958465.0, 2958465.5}) {
+  for (double value : {-1.9999999, -0.99999999, -657434.9999999}) {
+    ASSERT_TRUE(VariantTimeToSystemTime(value, &st)) << value;
+    CalendarFields f;
+    ASSERT_TRUE(COleDateTime(value, COleDateTime::kValid).ToCalendar(&f)) << value;
+    EXPECT_EQ(f.year * 10000 + f.month * 100 + f.day, st.wYear * 10000 + st.wMonth * 100 + st.wDay)
+        << value;
+  }
+  for (double value : {-657434.0, -657434.5, 0.0, -1.25, 2958465.0, 2958465.5, -1.9999999,
+                       -0.99999999, -657434.9999999}) {
     EXPECT_TRUE(VariantTimeToSystemTime(value, &st)) << value;
     CalendarFields f;
     EXPECT_TRUE(COleDateTime(value, COleDateTime::kValid).ToCalendar(&f)) << value;
