@@ -20,8 +20,8 @@ bool Win32Executables::FileVersion(const std::string& name, uint32_t* ms, uint32
   // The version API searches a bare name like LoadLibrary does (the host's
   // own folder first); the file meant is the one listed in the working folder.
   char folder[MAX_PATH] = "";
-  const DWORD length = GetCurrentDirectoryA(MAX_PATH, folder);
-  if (length == 0 || length >= MAX_PATH) return false;
+  const DWORD folder_length = GetCurrentDirectoryA(MAX_PATH, folder);
+  if (folder_length == 0 || folder_length >= MAX_PATH) return false;
   const std::string path = std::string(folder) + "\\" + name;
   DWORD handle = 0;
   const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &handle);
