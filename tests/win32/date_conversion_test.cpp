@@ -17,7 +17,7 @@ TEST(DateConversionTest, AgreesWithVariantTimeToSystemTime) {
   std::mt19937_64 random(42);
   std::uniform_real_distribution<double> days(-657435.0, 2958466.0);
   std::uniform_real_distribution<double> near_midnight(86399.0, 86400.0);
-  int compared = 0;
+  int compared = 0, wine_november_rollovers = 0;
   for (int i = 0; i < 40000; ++i) {
     double value = days(random);
     if (i % 4 == 0) {
@@ -30,6 +30,12 @@ TEST(DateConversionTest, AgreesWithVariantTimeToSystemTime) {
     if (!VariantTimeToSystemTime(value, &st)) continue;
     CalendarFields f;
     ASSERT_TRUE(COleDateTime(value, COleDateTime::kValid).ToCalendar(&f)) << value;
+    // Wine rolls 30 November 23:59:59.5 and later over to 1 January of the
+    // next year instead of 1 December; Windows and the plug-in give 1 December.
+    if (f.month == 12 && f.day == 1 && st.wMonth == 1 && st.wDay == 1 && st.wYear == f.year + 1) {
+      ++wine_november_rollovers;
+      continue;
+    }
     ASSERT_EQ(f.year, st.wYear) << value;
     ASSERT_EQ(f.month, st.wMonth) << value;
     ASSERT_EQ(f.day, st.wDay) << value;
@@ -39,6 +45,7 @@ TEST(DateConversionTest, AgreesWithVariantTimeToSystemTime) {
     ++compared;
   }
   EXPECT_GT(compared, 39000);
+  EXPECT_LT(wine_november_rollovers, 100);
 }
 
 TEST(DateConversionTest, RangeLimitsMatchTheSystem) {
