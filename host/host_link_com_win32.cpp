@@ -122,3 +122,9 @@ void ComHostLink::Abandon() {
   dispatch_ = nullptr;
   com_initialised_ = false;
 }
+
+IDispatch* ComHostLink::Detach() {
+  IDispatch* dispatch = dispatch_;
+  Abandon();
+  return dispatch;
+}

@@ -29,6 +29,10 @@ class ComHostLink : public HostLink {
   bool RunMacro(const std::string& macro) override;
   void Release() override;
   void Abandon() override;
+  // Forgets the link without releasing it: the caller now owns the host
+  // object's reference, and this thread's COM initialisation is left for
+  // the thread's end. Null when the link is not attached.
+  IDispatch* Detach();
 
  private:
   bool Invoke(DISPID id, WORD flags, VARIANT* argument, VARIANT* result);

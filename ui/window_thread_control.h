@@ -27,7 +27,8 @@ struct WindowSession {
   // existence after the request closes itself at once.
   std::atomic<bool> closeRequested{false};
   // The library is being unloaded: the thread must not call into the host
-  // or COM on its way out.
+  // or COM from plug-in code on its way out; what it still holds of the
+  // host is let go only once the library is gone.
   std::atomic<bool> unloading{false};
   // The settings window has finished its initialisation.
   std::atomic<bool> ready{false};

@@ -31,32 +31,52 @@ bool Win32WindowLayer::Launch(WindowSession& session) {
 
 DWORD WINAPI Win32WindowLayer::ThreadStart(void* argument) {
   Win32Session* session = static_cast<Win32Session*>(argument);
+  IDispatch* host_object = nullptr;
   try {
-    session->layer->RunSession(*session);
+    host_object = session->layer->RunSession(*session);
   } catch (...) {
     // Nothing may unwind into the system's thread start.
   }
+  // At unload the host object is released only once the library is gone.
+  // During the unload the host's thread holds the loader lock: a release
+  // into a free-threaded host then waits for a COM thread that cannot
+  // start, and the library is unmapped under it. At this thread's end the
+  // thread itself holds the lock while COM's clean-up releases what is
+  // left, waiting for a host thread that may well be waiting for the lock.
+  // So the release and then the thread's end are queued as calls that the
+  // system makes from the alertable wait below: neither returns into this
+  // library. The release runs first and to its end, as COM's waits are not
+  // alertable.
+  bool deferred = false;
+  if (host_object != nullptr) {
+    HANDLE self = GetCurrentThread();
+    // Release is the third entry of every COM interface's table, a
+    // one-argument standard call, as an APC routine is; ExitThread's
+    // address is read from the import table, so it is the system's own.
+    void* const* table = *reinterpret_cast<void* const* const*>(host_object);
+    const PAPCFUNC release = reinterpret_cast<PAPCFUNC>(table[2]);
+    const PAPCFUNC exit_thread = reinterpret_cast<PAPCFUNC>(&ExitThread);
+    deferred = QueueUserAPC(release, self, reinterpret_cast<ULONG_PTR>(host_object)) != 0 &&
+               QueueUserAPC(exit_thread, self, 0) != 0;
+  }
   SetEvent(session->wake);
   // The last step in plug-in code: from here the closing thread may free the
-  // session and, at unload, the library itself. ExitThread never comes back
-  // into this code.
+  // session and, at unload, the library itself. Neither the wait nor
+  // ExitThread ever comes back into this code.
   session->finished.store(true);
+  if (deferred) SleepEx(INFINITE, TRUE);
   ExitThread(0);
 }
 
-void Win32WindowLayer::RunSession(Win32Session& session) {
+IDispatch* Win32WindowLayer::RunSession(Win32Session& session) {
   ComHostLink host;
   {
     Setup_TZQ window(context_, host, session);
     window.RunModal();
   }
-  // At unload the host's thread sits in FreeLibrary: neither a release of
-  // its object nor COM's own shutdown may wait on it.
-  if (session.unloading.load()) {
-    host.Abandon();
-  } else {
-    host.Release();
-  }
+  if (session.unloading.load()) return host.Detach();
+  host.Release();
+  return nullptr;
 }
 
 void Win32WindowLayer::RequestClose(WindowSession& session) {

@@ -5,6 +5,7 @@
 // loader lock is held, and a thread's exit needs it).
 #pragma once
 
+#include <oaidl.h>
 #include <windows.h>
 
 #include "ui/window_context.h"
@@ -29,7 +30,8 @@ class Win32WindowLayer : public WindowThreadControl {
  private:
   static DWORD WINAPI ThreadStart(void* session);
   // Everything the thread does in C++: returns before `finished` is set.
-  void RunSession(Win32Session& session);
+  // At unload, the host object's reference that is still to be released.
+  IDispatch* RunSession(Win32Session& session);
 
   WindowContext context_;
 };
