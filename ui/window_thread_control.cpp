@@ -1,5 +1,6 @@
 #include "ui/window_thread_control.h"
 
+#include <algorithm>
 #include <thread>
 
 WindowThreadControl::~WindowThreadControl() = default;
@@ -15,7 +16,21 @@ void WindowThreadControl::Shutdown() {
 
 void WindowThreadControl::Abandon(std::unique_ptr<WindowSession> session) {
   ++abandoned_;
-  session.release();  // still the running thread's; it outlives us on purpose
+  // Still the running thread's: kept, unowned, until it has finished (and
+  // for ever when the library goes first).
+  stuck_.push_back(session.release());
+}
+
+bool WindowThreadControl::ForgetFinishedStuck() {
+  for (auto it = stuck_.begin(); it != stuck_.end();) {
+    if ((*it)->finished.load()) {
+      Reap(std::unique_ptr<WindowSession>(*it));
+      it = stuck_.erase(it);
+    } else {
+      ++it;
+    }
+  }
+  return !stuck_.empty();
 }
 
 void WindowThreadControl::ReapFinished() {
@@ -56,26 +71,35 @@ void WindowThreadControl::StartWindowThread() {
   if (process_exit_ || unloading_) return;
   if (SettingsWindowExists()) CloseWindows();
   ReapFinished();
+  if (ForgetFinishedStuck()) return;
   std::unique_ptr<WindowSession> session = NewSession();
   if (!session || !Launch(*session)) return;
   current_ = std::move(session);
   ++generation_;
   WindowSession& started = *current_;
-  WaitFor(started, kCloseLimit, [&] { return started.ready.load() || started.finished.load(); });
+  WaitFor(started, close_limit_, [&] { return started.ready.load() || started.finished.load(); });
 }
 
 void WindowThreadControl::CloseWindows() {
+  if (process_exit_) return;
+  // At unload the window thread has still to step out of the library's
+  // code after it has said it is done; the stop hook always allows it that.
+  struct UnloadPause {
+    bool on;
+    ~UnloadPause() {
+      if (on) std::this_thread::sleep_for(kPollStep);
+    }
+  } pause{unloading_};
   if (!SettingsWindowExists()) {
     ReapFinished();
     return;
   }
   WindowSession& session = *current_;
-  if (process_exit_) return;
   session.unloading.store(unloading_);
   session.closeRequested.store(true);
   RequestClose(session);
 
-  const auto limit = unloading_ ? kUnloadLimit : kCloseLimit;
+  const auto limit = unloading_ ? std::min(kUnloadLimit, close_limit_) : close_limit_;
   switch (WaitFor(session, limit, [&] { return session.finished.load(); })) {
     case WaitResult::kReplaced:
       return;
@@ -88,8 +112,6 @@ void WindowThreadControl::CloseWindows() {
       Reap(std::move(current_));
       break;
   }
-  // The thread has still to step out of the library's code.
-  if (unloading_) std::this_thread::sleep_for(kPollStep);
 }
 
 void WindowThreadControl::BeginUnload(bool process_exit) {

@@ -18,6 +18,7 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "engine/window_layer.h"
 
@@ -55,6 +56,8 @@ class WindowThreadControl : public WindowLayer {
 
   // Sessions given up on because their thread did not end in time.
   int abandonedSessions() const { return abandoned_; }
+  // How long a start or a close waits for the window thread (tests shorten it).
+  void setCloseLimit(std::chrono::milliseconds limit) { close_limit_ = limit; }
 
  protected:
   // Derived destructors call this while their hooks still work.
@@ -85,10 +88,18 @@ class WindowThreadControl : public WindowLayer {
   template <typename Done>
   WaitResult WaitFor(WindowSession& session, std::chrono::milliseconds limit, Done done);
 
+  // Gone when finished; true while a given-up thread still runs.
+  bool ForgetFinishedStuck();
+
   std::unique_ptr<WindowSession> current_;
+  // Sessions given up on whose thread may still run. They are not freed
+  // before their thread has finished, and no new window thread starts while
+  // one of them runs: two would race on the windows' shared state.
+  std::vector<WindowSession*> stuck_;
   // Changes whenever current_ does; a freed session's address may well
   // come back for the next one.
   uint64_t generation_ = 0;
+  std::chrono::milliseconds close_limit_ = kCloseLimit;
   bool unloading_ = false;
   bool process_exit_ = false;
   int abandoned_ = 0;

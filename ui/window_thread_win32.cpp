@@ -94,9 +94,17 @@ void Win32WindowLayer::PostUpdateTo(WindowSession& session) {
 void Win32WindowLayer::WaitStep(WindowSession& session, std::chrono::milliseconds step) {
   // In the host's apartment this pumps the COM calls that the window
   // thread may be waiting on; elsewhere it is a plain wait.
-  HANDLE wake = Of(session).wake;
+  // A host call served inside the wait may end and free this session, and
+  // its event with it: the wait holds a handle of its own.
+  HANDLE wake = nullptr;
+  if (!DuplicateHandle(GetCurrentProcess(), Of(session).wake, GetCurrentProcess(), &wake, 0,
+                       FALSE, DUPLICATE_SAME_ACCESS)) {
+    Sleep(static_cast<DWORD>(step.count()));
+    return;
+  }
   DWORD index = 0;
   const HRESULT hr =
       CoWaitForMultipleHandles(0, static_cast<DWORD>(step.count()), 1, &wake, &index);
+  CloseHandle(wake);
   if (FAILED(hr) && hr != RPC_S_CALLPENDING) Sleep(static_cast<DWORD>(step.count()));
 }

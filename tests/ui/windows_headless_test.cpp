@@ -389,6 +389,27 @@ TEST_F(WindowsTest, ClosingNeverHangsOnAHostCallThatThisThreadServes) {
   EXPECT_EQ(host_.Count(HostCall::kFrequency), 2);
 }
 
+TEST_F(WindowsTest, NoSecondWindowThreadWhileAGivenUpOneStillRuns) {
+  Show();
+  layer_.setCloseLimit(milliseconds(200));
+  host_.SetDelay(milliseconds(1500));
+  const auto stuck_since = std::chrono::steady_clock::now();
+  CheckCall();  // the update sits in a host call for 1.5 s
+  std::this_thread::sleep_for(milliseconds(100));
+  module_->RunCommand("HIDEINFO");
+  EXPECT_EQ(layer_.abandonedSessions(), 1);
+  EXPECT_FALSE(layer_.SettingsWindowExists());
+  module_->RunCommand("SHOWINFO");  // refused while the old thread runs
+  EXPECT_FALSE(layer_.SettingsWindowExists());
+  EXPECT_EQ(layer_.Screen().settingsWindowsOpened, 1);
+
+  host_.SetDelay(milliseconds(0));
+  std::this_thread::sleep_until(stuck_since + milliseconds(2500));
+  module_->RunCommand("SHOWINFO");  // the old thread has ended by now
+  EXPECT_TRUE(layer_.SettingsWindowExists());
+  EXPECT_EQ(layer_.Screen().settingsWindowsOpened, 2);
+}
+
 TEST_F(WindowsTest, CloseRightAfterStartStillCloses) {
   for (int i = 0; i < 20; ++i) {
     module_->RunCommand("SHOWINFO");
