@@ -14,6 +14,7 @@
 #include "tests/support/host_calls.h"
 #include "tests/support/temp_folder.h"
 #include "tests/ui/fake_kolm_win32.h"
+#include "tests/ui/kolm_environment_win32.h"
 #include "tests/ui/win32_test_host.h"
 #include "tools/plugin_loader/plugin_library.h"
 
@@ -24,22 +25,6 @@ using Macros = std::vector<std::string>;
 const std::string kPluginPath =
     (std::filesystem::current_path() / PluginLibrary::DefaultFileName()).string();
 
-FakeKolm g_kolm;
-
-class KolmEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
-    std::string error;
-    ASSERT_TRUE(g_kolm.Register(&error)) << error;
-  }
-  void TearDown() override {
-    g_kolm.Revoke();
-    CoUninitialize();
-  }
-};
-::testing::Environment* const g_environment =
-    ::testing::AddGlobalTestEnvironment(new KolmEnvironment);
 
 class DllWindowsTest : public ::testing::Test {
  protected:

@@ -2,17 +2,11 @@
 
 #include <algorithm>
 
+#include "engine/text.h"
 #include "tools/replay/input_error.h"
 
 namespace {
 
-std::string Upper(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return out;
-}
 
 // Walks the bytes once, keeping the line number of the current position.
 class Cursor {
@@ -79,11 +73,11 @@ bool VisitAdif(std::string_view bytes, const std::string& file,
     if (close == std::string_view::npos || bytes[close] != '>') {
       const std::string_view rest = bytes.substr(open + 1, 20);
       const std::string name(rest.substr(0, rest.find_first_of(":<\r\n")));
-      throw InputError(file, tag_line, Upper(name), "tag has no closing '>'");
+      throw InputError(file, tag_line, text::ToUpper(name), "tag has no closing '>'");
     }
     const std::string_view tag = bytes.substr(open + 1, close - open - 1);
     const size_t colon = tag.find(':');
-    const std::string name = Upper(tag.substr(0, colon));
+    const std::string name = text::ToUpper(tag.substr(0, colon));
     cursor.AdvanceTo(close + 1);
 
     if (colon == std::string_view::npos) {

@@ -2,23 +2,12 @@
 
 #include <limits>
 
+#include "engine/text.h"
 #include "tools/replay/input_error.h"
 
 namespace {
 
-std::string Upper(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return out;
-}
-
-std::string_view Trim(std::string_view s) {
-  const size_t first = s.find_first_not_of(" \t\r\n");
-  if (first == std::string_view::npos) return {};
-  return s.substr(first, s.find_last_not_of(" \t\r\n") - first + 1);
-}
+using text::Trim;
 
 bool IsDigit(char c) {
   return c >= '0' && c <= '9';
@@ -123,8 +112,8 @@ std::string FirstOf(const AdifRecord& record, std::initializer_list<const char*>
 }  // namespace
 
 std::string HostModeOfAdif(std::string_view mode, std::string_view submode) {
-  const std::string m = Upper(Trim(mode));
-  const std::string sub = Upper(Trim(submode));
+  const std::string m = text::ToUpper(Trim(mode));
+  const std::string sub = text::ToUpper(Trim(submode));
   if (m == "RTTY") return "RTTY";
   if (m == "PSK") {
     if (sub == "PSK31" || sub == "PSK63" || sub == "PSK125") return "B" + sub;
@@ -136,7 +125,7 @@ std::string HostModeOfAdif(std::string_view mode, std::string_view submode) {
 }
 
 std::string HostModeOfCabrillo(std::string_view code) {
-  const std::string c = Upper(code);
+  const std::string c = text::ToUpper(code);
   if (c == "RY") return "RTTY";
   if (c == "PS") return "BPSK31";
   if (c == "PM") return "BPSK63";
@@ -156,7 +145,7 @@ bool IsBrazilianPrefix(std::string_view prefix) {
 }
 
 std::string PrefixOfCall(std::string_view call) {
-  const std::string upper = Upper(Trim(call));
+  const std::string upper = text::ToUpper(Trim(call));
   const std::string_view part = LocationPart(upper);
   if (!IsBrazilianStart(part)) return "DX";
   if (part.size() >= 4 && part[2] == '0' && (part[3] == 'F' || part[3] == 'S' || part[3] == 'T')) {
