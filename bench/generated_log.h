@@ -23,11 +23,13 @@ inline std::vector<BenchQso> GenerateLog(size_t count, uint32_t seed = 20180609)
   static const char* const kBands[] = {"80m", "40m", "20m", "15m", "10m"};
   static const unsigned kBase[] = {3580000, 7035000, 14080000, 21080000, 28080000};
   static const char* const kModes[] = {"RTTY", "BPSK31", "BPSK63", "BPSK125"};
-  static const char* const kAreas[] = {"SP", "RJ", "MG", "RS", "PR", "SC", "BA", "PE", "CE",
-                                       "DF", "GO", "ES", "PA", "AM", "MT", "MS", "PB", "RN",
-                                       "AL", "SE", "PI", "MA", "TO", "RO", "AC", "AP", "RR", "UF"};
+  static const char* const kAreas[] = {"SP", "RJ", "MG", "RS", "PR", "SC", "BA", "PE", "CE", "DF",
+                                       "GO", "ES", "PA", "AM", "MT", "MS", "PB", "RN", "AL", "SE",
+                                       "PI", "MA", "TO", "RO", "AC", "AP", "RR", "UF"};
   std::mt19937 random(seed);
-  auto below = [&random](uint32_t n) { return std::uniform_int_distribution<uint32_t>(0, n - 1)(random); };
+  auto below = [&random](uint32_t n) {
+    return std::uniform_int_distribution<uint32_t>(0, n - 1)(random);
+  };
   const double start = COleDateTime::FromCalendar(2018, 6, 9, 12, 0, 0).days();
 
   // Every station-band-mode combination once, in random order; a log longer
@@ -41,8 +43,9 @@ inline std::vector<BenchQso> GenerateLog(size_t count, uint32_t seed = 20180609)
   for (size_t i = 0; i < count; ++i) {
     BenchQso q;
     // About 2% repeat an earlier contact: duplicates.
-    const uint32_t combo = combos[(below(50) == 0 && i > 0) ? below(static_cast<uint32_t>(i)) % combos.size()
-                                                            : i % combos.size()];
+    const uint32_t combo =
+        combos[(below(50) == 0 && i > 0) ? below(static_cast<uint32_t>(i)) % combos.size()
+                                         : i % combos.size()];
     const uint32_t station = combo / 20;
     const uint32_t band = combo / 4 % 5;
     q.call = "PY" + std::to_string(1 + station % 9) + static_cast<char>('A' + station / 9 % 26) +

@@ -25,7 +25,8 @@ struct Loaded {
     const fs::path bin = fs::canonical("/proc/self/exe").parent_path();
     std::string error;
     if (!library.Open((bin / PluginLibrary::DefaultFileName()).string(), &error) ||
-        !api.Resolve(library, &error) || !noop.Open((bin / "tzq_noop_plugin.so").string(), &error)) {
+        !api.Resolve(library, &error) ||
+        !noop.Open((bin / "tzq_noop_plugin.so").string(), &error)) {
       throw std::runtime_error(error);
     }
     noopData = noop.Get<AddData0Fn>("NoOpData0");

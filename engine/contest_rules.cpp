@@ -24,8 +24,12 @@ const char* const kAreaCodes[28] = {"AC", "AL", "AP", "AM", "BA", "CE", "DF", "E
 const char* const kIslandPrefixes[3] = {"PY0F", "PY0S", "PY0T"};
 const char* const kBandNames[kBandSlots] = {"160m", "80m", "40m", "20m", "15m", "10m"};
 
-CContestRules MakeBandList() { return CContestRules(kBandList, 6); }
-CContestRules MakeModeList() { return CContestRules(kModeList, 4); }
+CContestRules MakeBandList() {
+  return CContestRules(kBandList, 6);
+}
+CContestRules MakeModeList() {
+  return CContestRules(kModeList, 4);
+}
 
 bool IsAreaCode(std::string_view s) {
   const int index = MultiplierIndex(s);
@@ -41,13 +45,20 @@ int BandIndexOfName(std::string_view band) {
 
 int BandIndexOfMhz(long mhz) {
   switch (mhz) {
-    case 1: return 0;
-    case 3: return 1;
-    case 7: return 2;
-    case 14: return 3;
-    case 21: return 4;
-    case 28: return 5;
-    default: return kNoBand;
+    case 1:
+      return 0;
+    case 3:
+      return 1;
+    case 7:
+      return 2;
+    case 14:
+      return 3;
+    case 21:
+      return 4;
+    case 28:
+      return 5;
+    default:
+      return kNoBand;
   }
 }
 

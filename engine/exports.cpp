@@ -32,9 +32,9 @@ R Guarded(R fallback, Work&& work) {
   }
 }
 
-QsoArgs ToQsoArgs(TzqText own_call, TzqText call, TzqDate qso_time, unsigned freq_hz,
-                  TzqText mode, TzqText rst_sent, TzqText rst_rcvd, TzqText exch_sent,
-                  TzqText exch_rcvd, TzqText dx_prefix, TzqText band) {
+QsoArgs ToQsoArgs(TzqText own_call, TzqText call, TzqDate qso_time, unsigned freq_hz, TzqText mode,
+                  TzqText rst_sent, TzqText rst_rcvd, TzqText exch_sent, TzqText exch_rcvd,
+                  TzqText dx_prefix, TzqText band) {
   QsoArgs q;
   q.ownCall = text::FromHost(own_call);
   q.call = text::FromHost(call);
@@ -84,20 +84,20 @@ TZQ_INTERNAL int TZQ_CDECL tzq_RemoveData0(TzqText own_call, TzqText call, TzqDa
 TZQ_INTERNAL int TZQ_CDECL tzq_ResetStats0(TzqText, int export_flag, TzqText own_call,
                                            TzqDate period_start, TzqDate period_end, TzqText,
                                            TzqText, TzqText, TzqText, TzqText, TzqText, TzqText,
-                                           TzqText, TzqText, TzqText, int, int, int, double,
-                                           double, TzqText, TzqText, TzqText) noexcept {
+                                           TzqText, TzqText, TzqText, int, int, int, double, double,
+                                           TzqText, TzqText, TzqText) noexcept {
   return Guarded(1, [&](StatsModule& m) {
-    return m.ResetStats(export_flag, text::FromHost(own_call),
-                        COleDateTime::FromHost(period_start), COleDateTime::FromHost(period_end));
+    return m.ResetStats(export_flag, text::FromHost(own_call), COleDateTime::FromHost(period_start),
+                        COleDateTime::FromHost(period_end));
   });
 }
 
 TZQ_INTERNAL int TZQ_CDECL tzq_CheckCallFunc0(TzqText call, unsigned, unsigned, TzqText mode,
-                                              TzqText, TzqText, TzqText, TzqText, TzqText,
-                                              TzqText, TzqText, TzqText, TzqText,
-                                              TzqText dx_prefix, int, int, int, double, double,
-                                              TzqText, TzqText, TzqText, TzqText, TzqText area,
-                                              TzqText band, TzqText other_band, char*, char*) noexcept {
+                                              TzqText, TzqText, TzqText, TzqText, TzqText, TzqText,
+                                              TzqText, TzqText, TzqText, TzqText dx_prefix, int,
+                                              int, int, double, double, TzqText, TzqText, TzqText,
+                                              TzqText, TzqText area, TzqText band,
+                                              TzqText other_band, char*, char*) noexcept {
   return Guarded(static_cast<int>(kVerdictNotForContest), [&](StatsModule& m) {
     CallCheckArgs args;
     args.call = text::FromHost(call);
@@ -124,10 +124,12 @@ TZQ_INTERNAL const char* TZQ_CDECL tzq_GetSetName(int index) noexcept {
 }
 
 // Also exported as GetExchgCount0: one rule set, one exchange.
-TZQ_INTERNAL int TZQ_CDECL tzq_GetNumberOfSets(void) noexcept { return 1; }
+TZQ_INTERNAL int TZQ_CDECL tzq_GetNumberOfSets(void) noexcept {
+  return 1;
+}
 
-TZQ_INTERNAL int TZQ_CDECL tzq_StatsIsValidExchg0(TzqText exchange, TzqText, TzqText, TzqText,
-                                                  int, int, int) noexcept {
+TZQ_INTERNAL int TZQ_CDECL tzq_StatsIsValidExchg0(TzqText exchange, TzqText, TzqText, TzqText, int,
+                                                  int, int) noexcept {
   return Guarded(0, [&](StatsModule& m) { return m.IsValidExchg(text::FromHost(exchange)); });
 }
 

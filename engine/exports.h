@@ -30,21 +30,20 @@ typedef int(TZQ_CDECL* AddData0Fn)(TzqText own_call, TzqText call, TzqDate qso_t
 typedef AddData0Fn RemoveData0Fn;
 typedef int(TZQ_CDECL* ResetStats0Fn)(TzqText, int export_flag, TzqText own_call,
                                       TzqDate period_start, TzqDate period_end, TzqText, TzqText,
-                                      TzqText, TzqText, TzqText, TzqText, TzqText, TzqText,
-                                      TzqText, TzqText, int, int, int, double, double, TzqText,
-                                      TzqText, TzqText);
+                                      TzqText, TzqText, TzqText, TzqText, TzqText, TzqText, TzqText,
+                                      TzqText, int, int, int, double, double, TzqText, TzqText,
+                                      TzqText);
 typedef int(TZQ_CDECL* CheckCall0Fn)(TzqText call, unsigned, unsigned, TzqText mode, TzqText,
-                                     TzqText, TzqText, TzqText, TzqText, TzqText, TzqText,
-                                     TzqText, TzqText, TzqText dx_prefix, int, int, int, double,
-                                     double, TzqText, TzqText, TzqText, TzqText, TzqText area,
-                                     TzqText band, TzqText other_band, char*, char*);
+                                     TzqText, TzqText, TzqText, TzqText, TzqText, TzqText, TzqText,
+                                     TzqText, TzqText dx_prefix, int, int, int, double, double,
+                                     TzqText, TzqText, TzqText, TzqText, TzqText area, TzqText band,
+                                     TzqText other_band, char*, char*);
 typedef const char*(TZQ_CDECL* RunCommand0Fn)(int, TzqText command);
 typedef const char*(TZQ_CDECL* GetResult0Fn)(int* out);
 typedef const char*(TZQ_CDECL* GetSetNameFn)(int index);
 typedef int(TZQ_CDECL* GetNumberOfSetsFn)(void);
 typedef int(TZQ_CDECL* GetExchgCount0Fn)(TzqText, TzqText, TzqText);
-typedef int(TZQ_CDECL* IsValidExchg0Fn)(TzqText exchange, TzqText, TzqText, TzqText, int, int,
-                                        int);
+typedef int(TZQ_CDECL* IsValidExchg0Fn)(TzqText exchange, TzqText, TzqText, TzqText, int, int, int);
 typedef void(TZQ_CDECL* SetupSet0Fn)(void);
 typedef unsigned long(TZQ_CDECL* setVersionFn)(TzqText);
 

@@ -17,7 +17,7 @@ std::mutex& FileLock() {
 struct Line {
   std::string raw;
   bool is_section = false;
-  std::string name;  // section name or key, trimmed
+  std::string name;   // section name or key, trimmed
   std::string value;  // trimmed value of a key line
 };
 
@@ -36,9 +36,8 @@ std::vector<Line> Parse(const std::string& content) {
     if (!t.empty() && t.front() == '[') {
       const size_t close = t.find(']');
       line.is_section = true;
-      line.name = std::string(text::Trim(t.substr(1, close == std::string_view::npos
-                                                          ? std::string_view::npos
-                                                          : close - 1)));
+      line.name = std::string(text::Trim(
+          t.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1)));
     } else if (const size_t eq = t.find('='); eq != std::string_view::npos) {
       line.name = std::string(text::Trim(t.substr(0, eq)));
       line.value = std::string(text::Trim(t.substr(eq + 1)));
@@ -51,7 +50,8 @@ std::vector<Line> Parse(const std::string& content) {
 // Index of the section header line, or -1.
 long FindSection(const std::vector<Line>& lines, const std::string& section) {
   for (size_t i = 0; i < lines.size(); ++i) {
-    if (lines[i].is_section && text::EqualsNoCase(lines[i].name, section)) return static_cast<long>(i);
+    if (lines[i].is_section && text::EqualsNoCase(lines[i].name, section))
+      return static_cast<long>(i);
   }
   return -1;
 }
@@ -124,7 +124,8 @@ bool IniFileStore::Write(const std::string& file, const std::string& section,
       if (!text::Trim(lines[i].raw).empty()) last_entry = i;
     }
     if (!replaced) {
-      lines.insert(lines.begin() + static_cast<long>(last_entry) + 1, Line{entry, false, key, value});
+      lines.insert(lines.begin() + static_cast<long>(last_entry) + 1,
+                   Line{entry, false, key, value});
     }
   }
 

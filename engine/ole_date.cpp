@@ -94,14 +94,31 @@ std::string COleDateTime::Format(const char* pattern) const {
       continue;
     }
     switch (*++p) {
-      case 'Y': AppendNumber(&out, f.year, 4); break;
-      case 'm': AppendNumber(&out, f.month, 2); break;
-      case 'd': AppendNumber(&out, f.day, 2); break;
-      case 'H': AppendNumber(&out, f.hour, 2); break;
-      case 'M': AppendNumber(&out, f.minute, 2); break;
-      case 'S': AppendNumber(&out, f.second, 2); break;
-      case '%': out.push_back('%'); break;
-      default: out.push_back('%'); out.push_back(*p); break;
+      case 'Y':
+        AppendNumber(&out, f.year, 4);
+        break;
+      case 'm':
+        AppendNumber(&out, f.month, 2);
+        break;
+      case 'd':
+        AppendNumber(&out, f.day, 2);
+        break;
+      case 'H':
+        AppendNumber(&out, f.hour, 2);
+        break;
+      case 'M':
+        AppendNumber(&out, f.minute, 2);
+        break;
+      case 'S':
+        AppendNumber(&out, f.second, 2);
+        break;
+      case '%':
+        out.push_back('%');
+        break;
+      default:
+        out.push_back('%');
+        out.push_back(*p);
+        break;
     }
   }
   return out;

@@ -24,8 +24,7 @@ class COleDateTime {
   // Reads the host's object; a null pointer is a null date.
   static COleDateTime FromHost(const void* host_date);
   static COleDateTime Null() { return COleDateTime(0.0, kNull); }
-  static COleDateTime FromCalendar(int year, int month, int day, int hour, int minute,
-                                   int second);
+  static COleDateTime FromCalendar(int year, int month, int day, int hour, int minute, int second);
 
   double days() const { return days_; }
   int32_t status() const { return status_; }

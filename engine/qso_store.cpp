@@ -84,8 +84,7 @@ void QsoStore::clear() {
   band_areas_.clear();
 }
 
-int QsoStore::countSame(std::string_view call, std::string_view band,
-                        std::string_view mode) const {
+int QsoStore::countSame(std::string_view call, std::string_view band, std::string_view mode) const {
   const CallsOnBandMode* calls = FindBandMode(band, mode);
   if (calls == nullptr) return 0;
   auto it = calls->calls.find(std::string(call));

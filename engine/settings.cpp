@@ -10,7 +10,9 @@ std::string Settings::WholeText(const std::string& key, const std::string& fallb
   return store_.Read(kFileName, kSection, key, fallback, 0);
 }
 
-int Settings::Number(const std::string& key) const { return text::LeadingInt(Text(key)); }
+int Settings::Number(const std::string& key) const {
+  return text::LeadingInt(Text(key));
+}
 
 bool Settings::Put(const std::string& key, const std::string& value) {
   return store_.Write(kFileName, kSection, key, value);

@@ -21,6 +21,6 @@ class SettingsStore {
                            size_t capacity) = 0;
 
   // As WritePrivateProfileStringA; false when the file could not be written.
-  virtual bool Write(const std::string& file, const std::string& section,
-                     const std::string& key, const std::string& value) = 0;
+  virtual bool Write(const std::string& file, const std::string& section, const std::string& key,
+                     const std::string& value) = 0;
 };

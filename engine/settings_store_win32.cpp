@@ -13,8 +13,7 @@ std::string ProfileSettingsStore::Read(const std::string& file, const std::strin
   for (;;) {
     std::vector<char> buffer(size, '\0');
     const DWORD n = GetPrivateProfileStringA(section.c_str(), key.c_str(), fallback.c_str(),
-                                             buffer.data(), static_cast<DWORD>(size),
-                                             file.c_str());
+                                             buffer.data(), static_cast<DWORD>(size), file.c_str());
     if (capacity > 0 || n + 1 < size) return std::string(buffer.data(), n);
     size *= 4;
   }
@@ -22,6 +21,5 @@ std::string ProfileSettingsStore::Read(const std::string& file, const std::strin
 
 bool ProfileSettingsStore::Write(const std::string& file, const std::string& section,
                                  const std::string& key, const std::string& value) {
-  return WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), file.c_str()) !=
-         0;
+  return WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), file.c_str()) != 0;
 }

@@ -26,16 +26,18 @@ StatsModule::StatsModule(const Platform& platform)
 
 StatsModule::~StatsModule() = default;
 
-void StatsModule::Stop() { platform_.windows->CloseWindows(); }
+void StatsModule::Stop() {
+  platform_.windows->CloseWindows();
+}
 
 std::string StatsModule::RejectionLine(const QsoArgs& qso, const CInfo& record,
                                        const std::string& time_text, const char* reason,
                                        const std::string* normalised) const {
   std::string line = "QSO:  ";
   line += std::to_string(record.freqKhz);
-  for (std::string_view piece : {std::string_view(qso.mode), std::string_view(time_text),
-                                 qso.ownCall, qso.rstSent, qso.exchSent, qso.call, qso.rstRcvd,
-                                 qso.exchRcvd}) {
+  for (std::string_view piece :
+       {std::string_view(qso.mode), std::string_view(time_text), qso.ownCall, qso.rstSent,
+        qso.exchSent, qso.call, qso.rstRcvd, qso.exchRcvd}) {
     line.append("  ").append(piece);
   }
   if (normalised != nullptr) line.append("  ").append(*normalised);
@@ -232,8 +234,8 @@ const char* StatsModule::GetResult(int* out) {
 
   if (cabrillo_export_flag_ != 0 && export_confirmed_) {
     for (const CInfo& qso : store_.records()) {
-      cabrillo_.AddQsoLine(qso.call, qso.freqKhz, CabrilloModeCode(qso.mode), qso.time,
-                           qso.rstSent, qso.exchSent, qso.rstRcvd, qso.exchRcvd);
+      cabrillo_.AddQsoLine(qso.call, qso.freqKhz, CabrilloModeCode(qso.mode), qso.time, qso.rstSent,
+                           qso.exchSent, qso.rstRcvd, qso.exchRcvd);
     }
     const std::string message = cabrillo_.WriteLog(claimed_score_, *platform_.executables);
     platform_.boxes->Show(message, "Output", MessageBoxes::kIconInformation, true);
@@ -242,7 +244,9 @@ const char* StatsModule::GetResult(int* out) {
   return report_text_.c_str();
 }
 
-const char* StatsModule::GetSetName(int index) const { return index == 0 ? kSetName : ""; }
+const char* StatsModule::GetSetName(int index) const {
+  return index == 0 ? kSetName : "";
+}
 
 int StatsModule::IsValidExchg(std::string_view exchange) const {
   if (exchange == "599") return 0;

@@ -49,7 +49,12 @@ struct CallCheckArgs {
   const char* otherBand = nullptr;
 };
 
-enum CallVerdict { kVerdictDupe = 0, kVerdictAreaWorked = 1, kVerdictNew = 2, kVerdictNotForContest = 4 };
+enum CallVerdict {
+  kVerdictDupe = 0,
+  kVerdictAreaWorked = 1,
+  kVerdictNew = 2,
+  kVerdictNotForContest = 4
+};
 
 // What the window thread reads, copied under the lock.
 struct DisplayState {

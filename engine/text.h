@@ -11,8 +11,12 @@ namespace text {
 inline bool IsSpace(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
-inline char ToUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
-inline char ToLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+inline char ToUpper(char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+}
+inline char ToLower(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+}
 
 std::string ToUpper(std::string_view s);
 std::string_view Trim(std::string_view s);
@@ -32,6 +36,8 @@ std::string Format(const char* format, ...)
 int LeadingInt(std::string_view s);
 
 // A null text pointer from the host reads as an empty text.
-inline std::string_view FromHost(const char* s) { return s ? std::string_view(s) : std::string_view(); }
+inline std::string_view FromHost(const char* s) {
+  return s ? std::string_view(s) : std::string_view();
+}
 
 }  // namespace text

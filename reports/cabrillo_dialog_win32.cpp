@@ -62,9 +62,8 @@ bool Cabrillo::Run(CabrilloDialogFields* fields) {
   // an explicit parent is.
   HWND owner = GetActiveWindow();
   if (owner != nullptr) owner = GetAncestor(owner, GA_ROOT);
-  const INT_PTR result =
-      DialogBoxParamA(PluginInstance(), MAKEINTRESOURCEA(IDD_CABRILLO), owner, DialogProc,
-                      reinterpret_cast<LPARAM>(this));
+  const INT_PTR result = DialogBoxParamA(PluginInstance(), MAKEINTRESOURCEA(IDD_CABRILLO), owner,
+                                         DialogProc, reinterpret_cast<LPARAM>(this));
   fields_ = nullptr;
   if (result != IDOK) return false;
   *fields = edited_;

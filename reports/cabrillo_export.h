@@ -16,8 +16,8 @@ class CCabrilloExport {
  public:
   // Header fields. After a confirmed dialog, operators and soapbox carry
   // their extra lines as "\r\nOPERATORS: " and "\r\nSOAPBOX: " runs.
-  std::string callsign, name, address, claimed, contest, email, club, soapbox, operators,
-      category, band, power, location, city, postalCode, country, transmitter;
+  std::string callsign, name, address, claimed, contest, email, club, soapbox, operators, category,
+      band, power, location, city, postalCode, country, transmitter;
   std::string fileBaseName;
   std::vector<std::string> qsoLines;
 

@@ -1,9 +1,10 @@
+#include "reports/folder_executables.h"
+
 #include <dirent.h>
 
 #include <algorithm>
 
 #include "engine/file_io.h"
-#include "reports/folder_executables.h"
 #include "reports/pe_version.h"
 
 std::vector<std::string> FolderExecutables::List() {

@@ -10,8 +10,8 @@
 // The values the dialog shows and edits. Soapbox and operators hold plain
 // CR LF line breaks while the dialog has them.
 struct CabrilloDialogFields {
-  std::string callsign, claimed, club, category, contest, email, name, operators, soapbox,
-      address, band, power, location, transmitter, city, postalCode, country;
+  std::string callsign, claimed, club, category, contest, email, name, operators, soapbox, address,
+      band, power, location, transmitter, city, postalCode, country;
 };
 
 class HeaderDialog {

@@ -54,7 +54,8 @@ bool ReadPeFileVersion(const std::string& image, uint32_t* ms, uint32_t* ls) {
     if (!r.Has(s, 40)) return false;
     const uint32_t virtual_size = r.U32(s + 8);
     const uint32_t raw_size = r.U32(s + 16);
-    table.push_back({r.U32(s + 12), virtual_size > raw_size ? virtual_size : raw_size, r.U32(s + 20)});
+    table.push_back(
+        {r.U32(s + 12), virtual_size > raw_size ? virtual_size : raw_size, r.U32(s + 20)});
   }
   auto file_offset = [&](uint32_t rva, uint64_t* out) {
     for (const Section& s : table) {

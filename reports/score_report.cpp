@@ -1,7 +1,7 @@
 #include "reports/score_report.h"
 
-#include <cstdint>
 #include <algorithm>
+#include <cstdint>
 
 #include "engine/text.h"
 #include "engine/version.h"
@@ -114,9 +114,9 @@ int CountBadQso(const std::string& file_content) {
 }
 
 std::string RenderTextReport(const ScoreSheet& sheet, const ReportTitle& title, int bad_qso) {
-  std::string out = text::Format("      TZQ %s-%s\r\n\tContestant: %s \r\n\tQSOs\tPoints\tMult\r\n",
-                                 title.periodStart.c_str(), title.periodEnd.c_str(),
-                                 title.contestant.c_str());
+  std::string out =
+      text::Format("      TZQ %s-%s\r\n\tContestant: %s \r\n\tQSOs\tPoints\tMult\r\n",
+                   title.periodStart.c_str(), title.periodEnd.c_str(), title.contestant.c_str());
   for (const BandScore& row : sheet.bands) {
     out += text::Format("%s\t %i\t %i\t %i\r\n", row.band.c_str(), row.qsos, row.points,
                         row.multipliers);
@@ -130,12 +130,11 @@ std::string RenderTextReport(const ScoreSheet& sheet, const ReportTitle& title, 
 }
 
 std::string RenderHtmlReport(const ScoreSheet& sheet, const ReportTitle& title, int bad_qso) {
-  const std::string heading = text::Format("   TZQ Contest  %s-%s", title.periodStart.c_str(),
-                                           title.periodEnd.c_str());
+  const std::string heading =
+      text::Format("   TZQ Contest  %s-%s", title.periodStart.c_str(), title.periodEnd.c_str());
   std::string out = kHtmlHead;
-  out += text::Format(
-      "<center><b>%s</b></center><center>Contestant:  <b>%s</center></b><table>",
-      heading.c_str(), title.contestant.c_str());
+  out += text::Format("<center><b>%s</b></center><center>Contestant:  <b>%s</center></b><table>",
+                      heading.c_str(), title.contestant.c_str());
   out += text::Format("<tr><th>%s</th><th>%s</th><th>%s</th><th>%s</th></tr>", "Band", "QSOs",
                       "Points", "Mult");
   for (const BandScore& row : sheet.bands) {

@@ -26,7 +26,7 @@ struct ScoreSheet {
 
 struct ReportTitle {
   std::string periodStart;  // "%d.%m" of the period start
-  std::string periodEnd;  // "%d.%m.%Y" of the period end
+  std::string periodEnd;    // "%d.%m.%Y" of the period end
   std::string contestant;
 };
 

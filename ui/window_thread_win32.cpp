@@ -97,8 +97,8 @@ void Win32WindowLayer::WaitStep(WindowSession& session, std::chrono::millisecond
   // A host call served inside the wait may end and free this session, and
   // its event with it: the wait holds a handle of its own.
   HANDLE wake = nullptr;
-  if (!DuplicateHandle(GetCurrentProcess(), Of(session).wake, GetCurrentProcess(), &wake, 0,
-                       FALSE, DUPLICATE_SAME_ACCESS)) {
+  if (!DuplicateHandle(GetCurrentProcess(), Of(session).wake, GetCurrentProcess(), &wake, 0, FALSE,
+                       DUPLICATE_SAME_ACCESS)) {
     Sleep(static_cast<DWORD>(step.count()));
     return;
   }

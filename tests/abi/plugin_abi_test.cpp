@@ -53,9 +53,9 @@ TEST_F(PluginAbiTest, SmallEntryPoints) {
   struct Case {
     const char* exchange;
     int valid;
-  } cases[] = {{"599", 0}, {"QRP", 1}, {"YL", 1}, {"LB", 1}, {"SP", 1}, {"UF", 1},
-               {"sp", 0},  {"XX", 0},  {"PY0F", 0}, {"", 0}, {nullptr, 0}, {" SP", 0},
-               {"\xE9\xE9", 0}};
+  } cases[] = {{"599", 0},   {"QRP", 1}, {"YL", 1},      {"LB", 1},   {"SP", 1},
+               {"UF", 1},    {"sp", 0},  {"XX", 0},      {"PY0F", 0}, {"", 0},
+               {nullptr, 0}, {" SP", 0}, {"\xE9\xE9", 0}};
   for (const Case& c : cases) {
     EXPECT_EQ(api_.IsValidExchg0(c.exchange, nullptr, nullptr, nullptr, 0, 0, 0), c.valid)
         << (c.exchange ? c.exchange : "(null)");

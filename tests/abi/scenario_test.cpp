@@ -20,8 +20,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kPluginPath =
-    (fs::current_path() / PluginLibrary::DefaultFileName()).string();
+const std::string kPluginPath = (fs::current_path() / PluginLibrary::DefaultFileName()).string();
 
 void ExpectGolden(const std::string& name, const std::string& actual) {
   const std::string path = TestDataPath("scenario/" + name);
@@ -39,11 +38,12 @@ TEST(ScenarioTest, SessionFilesAreTheSameInBothBuilds) {
   if (!fs::exists(host_exe)) GTEST_SKIP() << "no MinGW cross compiler: host executable missing";
   TempFolder folder;
   fs::copy_file(host_exe, folder.path() + "/Kolm.exe");
-  folder.Write("Plugins/TZQ.ini",
-               "[Settings]\r\nName=Joao da Silva\r\nAddress=Rua das Flores 10\r\n"
-               "Address-City=Campinas\r\nAddress-PostalCode=13000-000\r\nAddress-Country=Brazil\r\n"
-               "Loc=SP\r\nEmail=py2aa@example.com\r\nClub=LABRE-SP\r\n"
-               "Operators=PY2AA<CR><LF>PY2BB\r\nSoapBox=Good luck<CR><LF>73 de PY2AA\r\nStart=1\r\n");
+  folder.Write(
+      "Plugins/TZQ.ini",
+      "[Settings]\r\nName=Joao da Silva\r\nAddress=Rua das Flores 10\r\n"
+      "Address-City=Campinas\r\nAddress-PostalCode=13000-000\r\nAddress-Country=Brazil\r\n"
+      "Loc=SP\r\nEmail=py2aa@example.com\r\nClub=LABRE-SP\r\n"
+      "Operators=PY2AA<CR><LF>PY2BB\r\nSoapBox=Good luck<CR><LF>73 de PY2AA\r\nStart=1\r\n");
 
   PluginLibrary library;
   std::string error;

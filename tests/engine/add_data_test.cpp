@@ -104,8 +104,9 @@ TEST_F(AddDataTest, OneDupeLinePerEarlierEqualRecord) {
   EXPECT_EQ(Add(q), 1);
   q.time = COleDateTime::FromCalendar(2018, 6, 9, 12, 7, 0);
   EXPECT_EQ(Add(q), 1);
-  const std::string dupe_at = "QSO:  7035  RTTY  2018-06-09 1207  PY2AA  599  SP  PY1ZZ  599  RJ"
-                              "   DUPE !!!\r\n";
+  const std::string dupe_at =
+      "QSO:  7035  RTTY  2018-06-09 1207  PY2AA  599  SP  PY1ZZ  599  RJ"
+      "   DUPE !!!\r\n";
   EXPECT_EQ(BadQso(), std::string(kHeader) +
                           "QSO:  7035  RTTY  2018-06-09 1200  PY2AA  599  SP  PY1ZZ  599  RJ"
                           "   DUPE !!!\r\n" +

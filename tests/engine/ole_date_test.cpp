@@ -31,8 +31,7 @@ TEST(OleDateTest, CalendarEdges) {
   EXPECT_EQ(Fmt(2.5), "1900-01-01 1200");
   EXPECT_EQ(Fmt(60.0, "%d.%m.%Y"), "28.02.1900");
   EXPECT_EQ(Fmt(61.0, "%d.%m.%Y"), "01.03.1900");  // 1900 is no leap year
-  EXPECT_EQ(Fmt(COleDateTime::FromCalendar(2000, 2, 29, 0, 0, 0).days(), "%d.%m.%Y"),
-            "29.02.2000");
+  EXPECT_EQ(Fmt(COleDateTime::FromCalendar(2000, 2, 29, 0, 0, 0).days(), "%d.%m.%Y"), "29.02.2000");
   EXPECT_EQ(Fmt(COleDateTime::FromCalendar(2017, 5, 15, 9, 5, 0).days()), "2017-05-15 0905");
   EXPECT_EQ(Fmt(43260.0, "%d_%m_%Y"), "09_06_2018");
 }
@@ -76,7 +75,8 @@ TEST(OleDateTest, Equality) {
   EXPECT_TRUE(a == b);
   EXPECT_FALSE(a == COleDateTime(43000.5 + 1.0 / 1440.0, COleDateTime::kValid));
   EXPECT_TRUE(COleDateTime::Null() == COleDateTime(12.0, COleDateTime::kNull));
-  EXPECT_FALSE(COleDateTime(1.0, COleDateTime::kInvalid) == COleDateTime(1.0, COleDateTime::kInvalid));
+  EXPECT_FALSE(COleDateTime(1.0, COleDateTime::kInvalid) ==
+               COleDateTime(1.0, COleDateTime::kInvalid));
   EXPECT_FALSE(a == COleDateTime(43000.5, COleDateTime::kNull));
 }
 

@@ -1,9 +1,10 @@
+#include "engine/settings.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "engine/ini_file_store.h"
-#include "engine/settings.h"
 #include "tests/support/temp_folder.h"
 
 namespace {

@@ -8,6 +8,7 @@
 //  - "Claimed" equals the score printed in the report.
 
 #include <fuzzer/FuzzedDataProvider.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdlib>
@@ -15,7 +16,6 @@
 #include <memory>
 #include <string>
 #include <type_traits>
-#include <unistd.h>
 
 #include "engine/exports.h"
 #include "engine/file_io.h"
@@ -42,7 +42,9 @@ std::unique_ptr<StatsModule> g_module;
 
 }  // namespace
 
-StatsModule* TheModule() { return g_module.get(); }
+StatsModule* TheModule() {
+  return g_module.get();
+}
 
 namespace {
 
@@ -59,8 +61,10 @@ struct Texts {
 
 std::string PickText(FuzzedDataProvider& in) {
   switch (in.ConsumeIntegralInRange<int>(0, 9)) {
-    case 0: return "";
-    case 1: return std::string(in.ConsumeIntegralInRange<size_t>(100, 3000), 'K');
+    case 0:
+      return "";
+    case 1:
+      return std::string(in.ConsumeIntegralInRange<size_t>(100, 3000), 'K');
     case 2: {
       static const char* const kBands[] = {"40m", "40M", "20m", "160m", "80m", "10m", "15m"};
       return kBands[in.ConsumeIntegralInRange<int>(0, 6)];
@@ -70,7 +74,8 @@ std::string PickText(FuzzedDataProvider& in) {
       return kModes[in.ConsumeIntegralInRange<int>(0, 4)];
     }
     case 4: {
-      static const char* const kExch[] = {"SP", "RJ", "YL", "QRP", "LB", "yl", " sp ", "XX", "PY0F"};
+      static const char* const kExch[] = {"SP", "RJ",   "YL", "QRP", "LB",
+                                          "yl", " sp ", "XX", "PY0F"};
       return kExch[in.ConsumeIntegralInRange<int>(0, 8)];
     }
     case 5: {
@@ -81,7 +86,8 @@ std::string PickText(FuzzedDataProvider& in) {
       static const char* const kPrefixes[] = {"PY", "PY0F", "PY0S", "PY0T", "PY0/s", "DL"};
       return kPrefixes[in.ConsumeIntegralInRange<int>(0, 5)];
     }
-    default: return in.ConsumeRandomLengthString(40);
+    default:
+      return in.ConsumeRandomLengthString(40);
   }
 }
 
@@ -97,10 +103,18 @@ Texts PickTexts(FuzzedDataProvider& in) {
 HostDate PickDate(FuzzedDataProvider& in) {
   HostDate d;
   switch (in.ConsumeIntegralInRange<int>(0, 5)) {
-    case 0: d.dt = std::nan(""); break;
-    case 1: d.dt = in.ConsumeFloatingPoint<double>(); break;
-    case 2: d.dt = 43260.0 + in.ConsumeIntegralInRange<int>(0, 4) / 1440.0; break;
-    default: d.dt = 43260.5 + in.ConsumeIntegralInRange<int>(-2000, 2000) / 1440.0; break;
+    case 0:
+      d.dt = std::nan("");
+      break;
+    case 1:
+      d.dt = in.ConsumeFloatingPoint<double>();
+      break;
+    case 2:
+      d.dt = 43260.0 + in.ConsumeIntegralInRange<int>(0, 4) / 1440.0;
+      break;
+    default:
+      d.dt = 43260.5 + in.ConsumeIntegralInRange<int>(-2000, 2000) / 1440.0;
+      break;
   }
   d.status = in.ConsumeIntegralInRange<int32_t>(-1, 3);
   return d;
@@ -166,10 +180,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       case 1: {
         const size_t before = g_module->store().size();
         const int stored = tzq_AddData0(t.at(0), t.at(1), date1, nullptr, nullptr, nullptr, 0,
-                                    in.ConsumeIntegral<unsigned>(), t.at(2), t.at(3), t.at(4),
-                                    t.at(5), t.at(6), t.at(7), t.at(7), t.at(7), t.at(7), t.at(7),
-                                    t.at(7), t.at(7), t.at(7), t.at(7), t.at(8), 0, 0, 0, 0.0, 0.0,
-                                    t.at(7), t.at(7), t.at(7), t.at(9), t.at(7));
+                                        in.ConsumeIntegral<unsigned>(), t.at(2), t.at(3), t.at(4),
+                                        t.at(5), t.at(6), t.at(7), t.at(7), t.at(7), t.at(7),
+                                        t.at(7), t.at(7), t.at(7), t.at(7), t.at(7), t.at(8), 0, 0,
+                                        0, 0.0, 0.0, t.at(7), t.at(7), t.at(7), t.at(9), t.at(7));
         if (g_module->store().size() != before + static_cast<size_t>(stored)) {
           Fail("AddData0's result differs from the store's growth");
         }
@@ -177,9 +191,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       }
       case 2:
         tzq_RemoveData0(t.at(0), t.at(1), date1, nullptr, nullptr, nullptr, 0, 0, t.at(2), t.at(3),
-                    t.at(4), t.at(5), t.at(6), t.at(7), t.at(7), t.at(7), t.at(7), t.at(7),
-                    t.at(7), t.at(7), t.at(7), t.at(7), t.at(8), 0, 0, 0, 0.0, 0.0, t.at(7),
-                    t.at(7), t.at(7), t.at(9), t.at(7));
+                        t.at(4), t.at(5), t.at(6), t.at(7), t.at(7), t.at(7), t.at(7), t.at(7),
+                        t.at(7), t.at(7), t.at(7), t.at(7), t.at(8), 0, 0, 0, 0.0, 0.0, t.at(7),
+                        t.at(7), t.at(7), t.at(9), t.at(7));
         break;
       case 3: {
         const HostDate* date2 = in.ConsumeBool() ? &d2 : nullptr;
@@ -189,14 +203,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       }
       case 4: {
         char b1[8], b2[8];
-        const int verdict =
-            tzq_CheckCallFunc0(t.at(0), 0, 0, t.at(1), nullptr, nullptr, nullptr, nullptr, nullptr,
-                               nullptr, nullptr, nullptr, nullptr, t.at(2), 0, 0, 0, 0.0, 0.0,
-                               nullptr, nullptr, nullptr, nullptr, t.at(3), t.at(4), t.at(5), b1,
-                               b2);
+        const int verdict = tzq_CheckCallFunc0(t.at(0), 0, 0, t.at(1), nullptr, nullptr, nullptr,
+                                               nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                               t.at(2), 0, 0, 0, 0.0, 0.0, nullptr, nullptr,
+                                               nullptr, nullptr, t.at(3), t.at(4), t.at(5), b1, b2);
         const int linear = LinearVerdict(g_module->store(), text::FromHost(t.at(0)), t.at(4),
-                                          t.at(5), text::FromHost(t.at(1)),
-                                          text::FromHost(t.at(2)), text::FromHost(t.at(3)));
+                                         t.at(5), text::FromHost(t.at(1)), text::FromHost(t.at(2)),
+                                         text::FromHost(t.at(3)));
         if (verdict != linear) Fail("indexed verdict differs from a linear scan");
         break;
       }

@@ -3,11 +3,11 @@
 // key written must read back as written without disturbing other keys.
 
 #include <fuzzer/FuzzedDataProvider.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <unistd.h>
 
 #include "engine/file_io.h"
 #include "engine/ini_file_store.h"

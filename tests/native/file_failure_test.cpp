@@ -71,7 +71,8 @@ TEST_F(FileFailureTest, CabrilloWriteOnAFullDiskIsReportedAndKeepsTheOldLog) {
   module_->GetResult(nullptr);
   EXPECT_EQ(folder_.Read("PY2AA.cbr"), "START-OF-LOG: 3.0\r\nEND-OF-LOG:\r\n");
   ASSERT_EQ(platform_.boxes.shown().size(), 1u);
-  EXPECT_EQ(platform_.boxes.shown()[0].text, "File not produced: PY2AA.cbr (No space left on device)");
+  EXPECT_EQ(platform_.boxes.shown()[0].text,
+            "File not produced: PY2AA.cbr (No space left on device)");
 }
 
 }  // namespace

@@ -48,9 +48,10 @@ TEST(ReplayOptions, MultiLineHeaderTextsUseTheDialogsMarkers) {
   const ReplayOptions o =
       ParseReplayOptions({"log.adi", "--soapbox", "Good luck", "--name", "A", "--soapbox",
                           "73\r\nand\nbye", "--name", "B", "--operators", "PY2AA"});
-  const std::vector<std::pair<std::string, std::string>> expected = {{"SoapBox", "Good luck<CR><LF>73<CR><LF>and<CR><LF>bye"},
-                                {"Name", "B"},  // single-line options: the last one wins
-                                {"Operators", "PY2AA"}};
+  const std::vector<std::pair<std::string, std::string>> expected = {
+      {"SoapBox", "Good luck<CR><LF>73<CR><LF>and<CR><LF>bye"},
+      {"Name", "B"},  // single-line options: the last one wins
+      {"Operators", "PY2AA"}};
   EXPECT_EQ(o.headerKeys, expected);
 }
 

@@ -15,15 +15,16 @@ TEST(CabrilloLineTest, ColumnsAndWidths) {
   cab.AddQsoLine("PY1ZZ", 7035, "RY", COleDateTime::FromCalendar(2017, 5, 15, 9, 5, 0), "599",
                  "001", "599", "RJ");
   cab.AddQsoLine("PY1ZZ", 14085, "??", COleDateTime::Null(), "5999", "0012345", "599", "");
-  cab.AddQsoLine("A-VERY-LONG-CALLSIGN", 7035, "PS", COleDateTime(1.0, COleDateTime::kInvalid),
-                 "", "", "", "SP");
+  cab.AddQsoLine("A-VERY-LONG-CALLSIGN", 7035, "PS", COleDateTime(1.0, COleDateTime::kInvalid), "",
+                 "", "", "SP");
   ASSERT_EQ(cab.qsoLines.size(), 3u);
   EXPECT_EQ(cab.qsoLines[0],
             "QSO:  7035 RY 2017-05-15 0905 PY2AA         599 001    PY1ZZ         599 RJ\r\n");
   EXPECT_EQ(cab.qsoLines[0].size(), 75u + 2);
   EXPECT_EQ(cab.qsoLines[1], "QSO: 14085 ??  PY2AA         5999 0012345 PY1ZZ         599 \r\n");
-  EXPECT_EQ(cab.qsoLines[2],
-            "QSO:  7035 PS Invalid DateTime PY2AA                    A-VERY-LONG-CALLSIGN     SP\r\n");
+  EXPECT_EQ(
+      cab.qsoLines[2],
+      "QSO:  7035 PS Invalid DateTime PY2AA                    A-VERY-LONG-CALLSIGN     SP\r\n");
 }
 
 TEST(CabrilloNamesTest, ReplaceAllAndFileBaseNames) {
@@ -35,13 +36,28 @@ TEST(CabrilloNamesTest, ReplaceAllAndFileBaseNames) {
   struct Case {
     const char* call;
     const char* base;
-  } cases[] = {{"PY2AA/P", "PY2AA_P"},   {"PY2AA", "PY2AA"},     {"   ", "KVTZ"},
-               {"", "KVTZ"},             {" \tPY2AA\r\n", "PY2AA"}, {"..\\..\\x", ".._.._x"},
-               {"a:b*c?d\"e<f>g|h", "a_b_c_d_e_f_g_h"}, {"PY\x01" "2", "PY_2"},
-               {"con", "con_"},          {"NUL", "NUL_"},        {"Com1", "Com1_"},
-               {"LPT9", "LPT9_"},        {"COM0", "COM0"},       {"CONSOLE", "CONSOLE"},
-               {"PY2\xC7", "PY2\xC7"},  {"COM1.X", "COM1_.X"},  {"nul.py", "nul_.py"},
-               {"CON .X", "CON_ .X"},    {"PY2\x7F", "PY2\x7F"}, {"CONSOLE.X", "CONSOLE.X"}};
+  } cases[] = {{"PY2AA/P", "PY2AA_P"},
+               {"PY2AA", "PY2AA"},
+               {"   ", "KVTZ"},
+               {"", "KVTZ"},
+               {" \tPY2AA\r\n", "PY2AA"},
+               {"..\\..\\x", ".._.._x"},
+               {"a:b*c?d\"e<f>g|h", "a_b_c_d_e_f_g_h"},
+               {"PY\x01"
+                "2",
+                "PY_2"},
+               {"con", "con_"},
+               {"NUL", "NUL_"},
+               {"Com1", "Com1_"},
+               {"LPT9", "LPT9_"},
+               {"COM0", "COM0"},
+               {"CONSOLE", "CONSOLE"},
+               {"PY2\xC7", "PY2\xC7"},
+               {"COM1.X", "COM1_.X"},
+               {"nul.py", "nul_.py"},
+               {"CON .X", "CON_ .X"},
+               {"PY2\x7F", "PY2\x7F"},
+               {"CONSOLE.X", "CONSOLE.X"}};
   for (const Case& c : cases) EXPECT_EQ(CCabrilloExport::FileBaseNameFor(c.call), c.base) << c.call;
 }
 
@@ -73,9 +89,9 @@ TEST_F(CabrilloExportTest, FreshSettingsOpenTheDialogWithPresets) {
   EXPECT_EQ(f.category, "SINGLE-OP A");
   EXPECT_EQ(f.band, "ALL");
   EXPECT_EQ(f.transmitter, "ONE");
-  for (const std::string* empty : {&f.name, &f.address, &f.city, &f.postalCode, &f.country,
-                                   &f.claimed, &f.power, &f.location, &f.email, &f.club,
-                                   &f.soapbox}) {
+  for (const std::string* empty :
+       {&f.name, &f.address, &f.city, &f.postalCode, &f.country, &f.claimed, &f.power, &f.location,
+        &f.email, &f.club, &f.soapbox}) {
     EXPECT_EQ(*empty, "");
   }
 }

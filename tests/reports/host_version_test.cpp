@@ -69,7 +69,8 @@ TEST_F(HostVersionTest, ParserReadsTheFixedFileInformation) {
   }
   // Any cut of the image is read without touching bytes past its end (the
   // sanitizer build checks every access).
-  for (size_t cut = 0; cut < image.size(); cut += 97) ReadPeFileVersion(image.substr(0, cut), &ms, &ls);
+  for (size_t cut = 0; cut < image.size(); cut += 97)
+    ReadPeFileVersion(image.substr(0, cut), &ms, &ls);
 }
 
 }  // namespace

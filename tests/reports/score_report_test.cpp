@@ -1,7 +1,8 @@
+#include "reports/score_report.h"
+
 #include <gtest/gtest.h>
 
 #include "engine/version.h"
-#include "reports/score_report.h"
 #include "tests/support/module_fixture.h"
 
 namespace {
@@ -100,8 +101,8 @@ TEST_F(ScoreReportTest, CountingRules) {
 TEST_F(ScoreReportTest, BandsSortLongestWavelengthFirstAndStaySorted) {
   for (const char* band : {"20m", "80m", "10m", "40m"}) AddOn(band, "PY2AB", "SP", 7035000);
   const std::string report = module_->GetResult(nullptr);
-  const size_t p80 = report.find("80m\t"), p40 = report.find("40m\t"),
-               p20 = report.find("20m\t"), p10 = report.find("10m\t");
+  const size_t p80 = report.find("80m\t"), p40 = report.find("40m\t"), p20 = report.find("20m\t"),
+               p10 = report.find("10m\t");
   EXPECT_TRUE(p80 < p40 && p40 < p20 && p20 < p10) << report;
   EXPECT_EQ(module_->bandsSeen(), (std::vector<std::string>{"80m", "40m", "20m", "10m"}));
   AddOn("80M", "PY2AB", "SP", 3580000);  // own row, no worked-area list

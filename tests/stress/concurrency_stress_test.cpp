@@ -8,8 +8,8 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <algorithm>
+#include <atomic>
 #include <random>
 #include <thread>
 
@@ -150,11 +150,11 @@ TEST(ConcurrencyStressTest, HostCallsAgainstTheWindowThread) {
   RecordProperty("calls", counts.Total());
   RecordProperty("updates", host.Count(HostCall::kTypedCall));
   RecordProperty("snapshots", snapshots.load());
-  std::printf("%d host calls (%d adds, %d removes, %d checks, %d reports, %d resets, %d SHOWINFO, "
-              "%d HIDEINFO) in %.2f s; %d updates and %d snapshots alongside\n",
-              counts.Total(), counts.adds, counts.removes, counts.checks, counts.reports,
-              counts.resets, counts.shows, counts.hides, seconds,
-              host.Count(HostCall::kTypedCall), snapshots.load());
+  std::printf(
+      "%d host calls (%d adds, %d removes, %d checks, %d reports, %d resets, %d SHOWINFO, "
+      "%d HIDEINFO) in %.2f s; %d updates and %d snapshots alongside\n",
+      counts.Total(), counts.adds, counts.removes, counts.checks, counts.reports, counts.resets,
+      counts.shows, counts.hides, seconds, host.Count(HostCall::kTypedCall), snapshots.load());
 }
 
 }  // namespace

@@ -10,8 +10,8 @@
 #include "engine/message_boxes_headless.h"
 #include "engine/stats_module.h"
 #include "engine/window_layer.h"
-#include "reports/header_dialog_headless.h"
 #include "reports/folder_executables.h"
+#include "reports/header_dialog_headless.h"
 
 class RecordingWindowLayer : public WindowLayer {
  public:

@@ -44,8 +44,8 @@ template <typename Fn>
 int CallQso(Fn fn, const HostQso& q) {
   const char* x = "ignored";
   return fn(q.ownCall, q.call, q.time, nullptr, nullptr, nullptr, 0u, q.freqHz, q.mode, q.rstSent,
-            q.rstRcvd, q.exchSent, q.exchRcvd, x, x, x, x, x, x, x, x, x, q.dxPrefix, 0, 0, 0,
-            0.0, 0.0, x, x, x, q.band, x);
+            q.rstRcvd, q.exchSent, q.exchRcvd, x, x, x, x, x, x, x, x, x, q.dxPrefix, 0, 0, 0, 0.0,
+            0.0, x, x, x, q.band, x);
 }
 
 template <typename Fn>

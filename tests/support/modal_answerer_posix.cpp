@@ -4,5 +4,9 @@ struct ModalAnswerer::State {};
 
 ModalAnswerer::ModalAnswerer(HeaderAnswer) {}
 ModalAnswerer::~ModalAnswerer() = default;
-std::string ModalAnswerer::boxes() const { return std::string(); }
-int ModalAnswerer::headerDialogs() const { return 0; }
+std::string ModalAnswerer::boxes() const {
+  return std::string();
+}
+int ModalAnswerer::headerDialogs() const {
+  return 0;
+}

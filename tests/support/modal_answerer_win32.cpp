@@ -111,4 +111,6 @@ std::string ModalAnswerer::boxes() const {
   return state_->boxes;
 }
 
-int ModalAnswerer::headerDialogs() const { return state_->dialogs; }
+int ModalAnswerer::headerDialogs() const {
+  return state_->dialogs;
+}

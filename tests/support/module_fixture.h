@@ -13,8 +13,8 @@
 #include "tests/support/temp_folder.h"
 
 struct Qso {
-  std::string ownCall = "PY2AA", call = "PY1ZZ", mode = "RTTY", rstSent = "599",
-              rstRcvd = "599", exchSent = "SP", exchRcvd = "RJ", dxPrefix = "PY", band = "40m";
+  std::string ownCall = "PY2AA", call = "PY1ZZ", mode = "RTTY", rstSent = "599", rstRcvd = "599",
+              exchSent = "SP", exchRcvd = "RJ", dxPrefix = "PY", band = "40m";
   COleDateTime time = COleDateTime::FromCalendar(2018, 6, 9, 12, 0, 0);
   unsigned freqHz = 7035000;
 

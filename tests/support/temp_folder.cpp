@@ -13,10 +13,11 @@ namespace fs = std::filesystem;
 TempFolder::TempFolder() {
   previous_ = fs::current_path().string();
   std::random_device seed;
-  std::mt19937_64 random(seed() ^ static_cast<uint64_t>(
-                                      std::chrono::steady_clock::now().time_since_epoch().count()));
+  std::mt19937_64 random(
+      seed() ^ static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
   for (int attempt = 0; attempt < 100; ++attempt) {
-    fs::path candidate = fs::temp_directory_path() / ("tzq-test-" + std::to_string(random() % 1000000000));
+    fs::path candidate =
+        fs::temp_directory_path() / ("tzq-test-" + std::to_string(random() % 1000000000));
     std::error_code error;
     if (fs::create_directory(candidate, error)) {
       path_ = candidate.string();
@@ -47,7 +48,9 @@ void TempFolder::Write(const std::string& name, const std::string& bytes) const 
   std::fclose(f);
 }
 
-bool TempFolder::Exists(const std::string& name) const { return fs::exists(path_ + "/" + name); }
+bool TempFolder::Exists(const std::string& name) const {
+  return fs::exists(path_ + "/" + name);
+}
 
 std::string TestDataPath(const std::string& name) {
   return std::string(TZQ_SOURCE_DIR) + "/tests/data/" + name;

@@ -58,7 +58,6 @@ constexpr DWORD kSettleMs = 3000;
 // COM's worker threads end after about five idle seconds.
 constexpr DWORD kWorkersGoneMs = 6500;
 
-
 // How a cycle ends before FreeLibrary.
 enum class Ending {
   // The window thread is inside a host call that waits for this thread.

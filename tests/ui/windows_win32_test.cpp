@@ -25,7 +25,6 @@ using Macros = std::vector<std::string>;
 const std::string kPluginPath =
     (std::filesystem::current_path() / PluginLibrary::DefaultFileName()).string();
 
-
 class DllWindowsTest : public ::testing::Test {
  protected:
   void SetUp() override {

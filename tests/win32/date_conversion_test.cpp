@@ -1,7 +1,9 @@
 // The plug-in converts OLE dates to calendar fields itself; the system's
 // VariantTimeToSystemTime must agree with it wherever both accept a value.
 
+// oleauto.h needs the types windows.h declares.
 #include <windows.h>
+
 #include <oleauto.h>
 
 #include <gtest/gtest.h>

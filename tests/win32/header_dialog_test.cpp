@@ -2,9 +2,8 @@
 // driven from a second thread as a user would: read what it shows, type into
 // it, press OK or leave it by CANCEL, Escape or the close box.
 
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <atomic>
 #include <filesystem>
@@ -39,8 +38,7 @@ class DialogDriver {
             DWORD pid = 0;
             if (dialog != nullptr) GetWindowThreadProcessId(dialog, &pid);
             if (dialog != nullptr && pid == GetCurrentProcessId() &&
-                GetDlgItem(dialog, IDOK) != nullptr &&
-                Text(dialog, 1009) == "TZQ") {
+                GetDlgItem(dialog, IDOK) != nullptr && Text(dialog, 1009) == "TZQ") {
               act(dialog);
               found_ = true;
               return;

@@ -26,4 +26,6 @@ void* PluginLibrary::Resolve(const std::string& name) const {
   return dlsym(handle_, ElfSpelling(name).c_str());
 }
 
-std::string PluginLibrary::DefaultFileName() { return "Stats.so"; }
+std::string PluginLibrary::DefaultFileName() {
+  return "Stats.so";
+}

@@ -21,4 +21,6 @@ void* PluginLibrary::Resolve(const std::string& name) const {
   return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(handle_), name.c_str()));
 }
 
-std::string PluginLibrary::DefaultFileName() { return "Stats.dll"; }
+std::string PluginLibrary::DefaultFileName() {
+  return "Stats.dll";
+}

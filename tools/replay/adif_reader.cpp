@@ -7,7 +7,6 @@
 
 namespace {
 
-
 // Walks the bytes once, keeping the line number of the current position.
 class Cursor {
  public:
