@@ -33,7 +33,7 @@ QsoStore::AreasOnBand* QsoStore::FindBand(std::string_view band) const {
   return nullptr;
 }
 
-void QsoStore::Count(const CInfo& r, int delta) {
+int QsoStore::Count(const CInfo& r, int delta) {
   CallsOnBandMode* calls = FindBandMode(r.band, r.mode);
   if (calls == nullptr) {
     same_qso_.push_back(std::make_unique<CallsOnBandMode>());
@@ -42,6 +42,7 @@ void QsoStore::Count(const CInfo& r, int delta) {
     calls->mode = r.mode;
   }
   auto it = calls->calls.emplace(r.call, 0).first;
+  const int before = it->second;
   if ((it->second += delta) <= 0) calls->calls.erase(it);
 
   AreasOnBand* areas = FindBand(r.band);
@@ -57,11 +58,14 @@ void QsoStore::Count(const CInfo& r, int delta) {
     auto other = areas->others.emplace(r.area, 0).first;
     if ((other->second += delta) <= 0) areas->others.erase(other);
   }
+  return before;
 }
 
-void QsoStore::append(CInfo record) {
-  Count(record, 1);
+CInfo& QsoStore::append(CInfo record, int* earlier_same) {
+  const int before = Count(record, 1);
+  if (earlier_same != nullptr) *earlier_same = before;
   records_.push_back(std::move(record));
+  return records_.back();
 }
 
 bool QsoStore::removeFirst(std::string_view call, std::string_view band, std::string_view mode,

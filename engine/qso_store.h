@@ -43,7 +43,9 @@ class QsoStore {
   const CInfo& element(size_t i) const { return records_[i]; }
   const std::vector<CInfo>& records() const { return records_; }
 
-  void append(CInfo record);
+  // Appends the record; `earlier_same` receives the number of records that
+  // already had its call, band and mode (one index lookup serves both).
+  CInfo& append(CInfo record, int* earlier_same = nullptr);
   // Removes the first record equal in call, band, mode (exact) and time;
   // false when none matches.
   bool removeFirst(std::string_view call, std::string_view band, std::string_view mode,
@@ -71,7 +73,9 @@ class QsoStore {
 
   CallsOnBandMode* FindBandMode(std::string_view band, std::string_view mode) const;
   AreasOnBand* FindBand(std::string_view band) const;
-  void Count(const CInfo& record, int delta);
+  // Adds `delta` to the record's index entries; returns its call, band and
+  // mode count from before.
+  int Count(const CInfo& record, int delta);
 
   std::vector<CInfo> records_;
   // Pointers into these stay valid: entries are only ever added (until clear).

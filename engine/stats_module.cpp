@@ -30,11 +30,11 @@ void StatsModule::Stop() {
   platform_.windows->CloseWindows();
 }
 
-std::string StatsModule::RejectionLine(const QsoArgs& qso, const CInfo& record,
+std::string StatsModule::RejectionLine(const QsoArgs& qso, int32_t freq_khz,
                                        const std::string& time_text, const char* reason,
                                        const std::string* normalised) const {
   std::string line = "QSO:  ";
-  line += std::to_string(record.freqKhz);
+  line += std::to_string(freq_khz);
   for (std::string_view piece :
        {std::string_view(qso.mode), std::string_view(time_text), qso.ownCall, qso.rstSent,
         qso.exchSent, qso.call, qso.rstRcvd, qso.exchRcvd}) {
@@ -61,7 +61,8 @@ int StatsModule::AddData(const QsoArgs& qso) {
   record.rstSent = std::string(qso.rstSent);
   record.exchRcvd = std::string(qso.exchRcvd);
   record.exchSent = std::string(qso.exchSent);
-  record.freqKhz = static_cast<int32_t>(qso.freqHz / 1000u);
+  const int32_t freq_khz = static_cast<int32_t>(qso.freqHz / 1000u);
+  record.freqKhz = freq_khz;
   record.time = qso.qsoTime;
   // Only rejection lines print the time; most QSOs never need it.
   std::string time_text;
@@ -71,7 +72,7 @@ int StatsModule::AddData(const QsoArgs& qso) {
       time_text = qso.qsoTime.Format("%Y-%m-%d %H%M");
       time_formatted = true;
     }
-    return RejectionLine(qso, record, time_text, reason, normalised);
+    return RejectionLine(qso, freq_khz, time_text, reason, normalised);
   };
 
   if (!band_list_.contains(qso.band)) {
@@ -108,15 +109,16 @@ int StatsModule::AddData(const QsoArgs& qso) {
       } else if (qso.dxPrefix == "PY0S" || qso.dxPrefix == "PY0/s") {
         record.area = "PY0S";
       }
-      // One DUPE line for every earlier record with the same call, band and mode.
-      const int earlier = store_.countSame(record.call, record.band, record.mode);
+      // One DUPE line for every earlier record with the same call, band and
+      // mode; the flags go on the stored copy.
+      int earlier = 0;
+      CInfo& added = store_.append(std::move(record), &earlier);
       if (earlier > 0) {
-        record.notCounted = 1;
-        record.dupe = 1;
+        added.notCounted = 1;
+        added.dupe = 1;
         const std::string dupe_line = reject(kDupe, nullptr);
         for (int i = 0; i < earlier; ++i) lines += dupe_line;
       }
-      store_.append(std::move(record));
       stored = 1;
     }
   }

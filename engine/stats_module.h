@@ -109,7 +109,7 @@ class StatsModule {
   const std::string& periodEndText() const { return period_end_; }
 
  private:
-  std::string RejectionLine(const QsoArgs& qso, const CInfo& record, const std::string& time_text,
+  std::string RejectionLine(const QsoArgs& qso, int32_t freq_khz, const std::string& time_text,
                             const char* reason, const std::string* normalised) const;
   void AppendBadQsoLines(const std::string& lines);
   void RewriteBadQsoFile(std::string_view call, const std::string& time_key);
