@@ -48,5 +48,37 @@ class DialogWindow : public Base {
     return reinterpret_cast<Self*>(GetWindowLongPtrA(dialog, DWLP_USER));
   }
 
+  // The dialog procedure of every plug-in dialog: finds the object and
+  // hands the message to its OnMessage. No exception may unwind into the
+  // system's dialog code.
+  template <typename Self>
+  static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
+    try {
+      Self* self = Bind<Self>(dialog, message, lparam);
+      return self != nullptr ? self->OnMessage(message, wparam, lparam) : FALSE;
+    } catch (...) {
+      return FALSE;
+    }
+  }
+
+  // What the two view windows do alike: their close box and Escape only
+  // hide them (the settings window decides when they go), and the object
+  // forgets its window once the system has destroyed it.
+  INT_PTR OnViewWindowMessage(UINT message, WPARAM wparam) {
+    switch (message) {
+      case WM_CLOSE:
+        ShowWindow(hwnd_, SW_HIDE);
+        return TRUE;
+      case WM_COMMAND:
+        if (LOWORD(wparam) == IDCANCEL) ShowWindow(hwnd_, SW_HIDE);
+        return FALSE;
+      case WM_NCDESTROY:
+        hwnd_ = nullptr;
+        return FALSE;
+      default:
+        return FALSE;
+    }
+  }
+
   HWND hwnd_ = nullptr;
 };

@@ -33,23 +33,14 @@ DXCC::~DXCC() {
 }
 
 bool DXCC::Create() {
-  CreateDialogParamA(PluginInstance(), MAKEINTRESOURCEA(IDD_PREVIOUS_QSO), nullptr, DialogProc,
-                     reinterpret_cast<LPARAM>(this));
+  CreateDialogParamA(PluginInstance(), MAKEINTRESOURCEA(IDD_PREVIOUS_QSO), nullptr,
+                     DialogProc<DXCC>, reinterpret_cast<LPARAM>(this));
   return hwnd_ != nullptr;
 }
 
 void DXCC::Repaint() {
   HWND button = GetDlgItem(hwnd_, IDC_INFO_BUTTON);
   if (button != nullptr) InvalidateRect(button, nullptr, FALSE);
-}
-
-INT_PTR CALLBACK DXCC::DialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
-  try {
-    DXCC* self = Bind<DXCC>(dialog, message, lparam);
-    return self != nullptr ? self->OnMessage(message, wparam, lparam) : FALSE;
-  } catch (...) {
-    return FALSE;  // never unwind into the system's dialog code
-  }
 }
 
 INT_PTR DXCC::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
@@ -67,17 +58,8 @@ INT_PTR DXCC::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       if (wparam != IDC_INFO_BUTTON) return FALSE;
       button_.DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lparam));
       return TRUE;
-    case WM_CLOSE:
-      ShowWindow(hwnd_, SW_HIDE);
-      return TRUE;
-    case WM_COMMAND:
-      if (LOWORD(wparam) == IDCANCEL) ShowWindow(hwnd_, SW_HIDE);  // Escape
-      return FALSE;
-    case WM_NCDESTROY:
-      hwnd_ = nullptr;
-      return FALSE;
     default:
-      return FALSE;
+      return OnViewWindowMessage(message, wparam);
   }
 }
 

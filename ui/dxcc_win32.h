@@ -36,7 +36,7 @@ class DXCC : public DialogWindow<PanelView> {
   void Repaint() override;
 
  private:
-  static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
+  friend class DialogWindow;
   INT_PTR OnMessage(UINT message, WPARAM wparam, LPARAM lparam);
   void OnInitDialog();
   void OnSize(int width, int height);

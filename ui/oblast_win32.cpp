@@ -14,20 +14,11 @@ oblast::~oblast() {
 }
 
 bool oblast::Create() {
-  CreateDialogParamA(PluginInstance(), MAKEINTRESOURCEA(IDD_AREA_GRID), nullptr, DialogProc,
+  CreateDialogParamA(PluginInstance(), MAKEINTRESOURCEA(IDD_AREA_GRID), nullptr, DialogProc<oblast>,
                      reinterpret_cast<LPARAM>(this));
   if (hwnd_ == nullptr) return false;
   ShowWindow(hwnd_, SW_SHOW);
   return true;
-}
-
-INT_PTR CALLBACK oblast::DialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
-  try {
-    oblast* self = Bind<oblast>(dialog, message, lparam);
-    return self != nullptr ? self->OnMessage(message, wparam, lparam) : FALSE;
-  } catch (...) {
-    return FALSE;  // never unwind into the system's dialog code
-  }
 }
 
 INT_PTR oblast::OnMessage(UINT message, WPARAM wparam, LPARAM) {
@@ -42,17 +33,8 @@ INT_PTR oblast::OnMessage(UINT message, WPARAM wparam, LPARAM) {
     case WM_SETCURSOR:
       position_.Save(*this);
       return FALSE;
-    case WM_CLOSE:
-      ShowWindow(hwnd_, SW_HIDE);
-      return TRUE;
-    case WM_COMMAND:
-      if (LOWORD(wparam) == IDCANCEL) ShowWindow(hwnd_, SW_HIDE);  // Escape
-      return FALSE;
-    case WM_NCDESTROY:
-      hwnd_ = nullptr;
-      return FALSE;
     default:
-      return FALSE;
+      return OnViewWindowMessage(message, wparam);
   }
 }
 

@@ -22,7 +22,7 @@ class oblast : public DialogWindow<AreaGridView> {
   void ShowMarks(const AreaMarks& marks) override;
 
  private:
-  static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
+  friend class DialogWindow;
   INT_PTR OnMessage(UINT message, WPARAM wparam, LPARAM lparam);
   void OnInitDialog();
 

@@ -14,17 +14,8 @@ Setup_TZQ::~Setup_TZQ() {
 }
 
 void Setup_TZQ::RunModal() {
-  DialogBoxParamA(PluginInstance(), MAKEINTRESOURCEA(IDD_SETUP), nullptr, DialogProc,
+  DialogBoxParamA(PluginInstance(), MAKEINTRESOURCEA(IDD_SETUP), nullptr, DialogProc<Setup_TZQ>,
                   reinterpret_cast<LPARAM>(this));
-}
-
-INT_PTR CALLBACK Setup_TZQ::DialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
-  try {
-    Setup_TZQ* self = Bind<Setup_TZQ>(dialog, message, lparam);
-    return self != nullptr ? self->OnMessage(message, wparam, lparam) : FALSE;
-  } catch (...) {
-    return FALSE;  // never unwind into the system's dialog code
-  }
 }
 
 INT_PTR Setup_TZQ::OnMessage(UINT message, WPARAM wparam, LPARAM) {

@@ -28,7 +28,7 @@ class Setup_TZQ : public DialogWindow<SetupSurface> {
   std::unique_ptr<PanelView> OpenPanel() override;
 
  private:
-  static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
+  friend class DialogWindow;
   INT_PTR OnMessage(UINT message, WPARAM wparam, LPARAM lparam);
   void OnInitDialog();
   void OnClose();
