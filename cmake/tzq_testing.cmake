@@ -22,6 +22,19 @@ else()
   set(TZQ_GTEST_MAIN GTest::gtest_main)
 endif()
 
+# Marks tests that run under Wine: they need the prefix fixture, and they
+# share that prefix, its wineserver and one Xvfb display (windows are found
+# by title), so `ctest -j` must run them one at a time while native tests
+# still run beside them.
+function(tzq_wine_tests)
+  cmake_parse_arguments(W "" "TIMEOUT" "" ${ARGN})
+  if(NOT W_TIMEOUT)
+    set(W_TIMEOUT 300)
+  endif()
+  set_tests_properties(${W_UNPARSED_ARGUMENTS} PROPERTIES
+    FIXTURES_REQUIRED wine RESOURCE_LOCK wine_prefix TIMEOUT ${W_TIMEOUT})
+endfunction()
+
 function(tzq_add_gtest name)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
@@ -29,7 +42,7 @@ function(tzq_add_gtest name)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/bin)
   if(WIN32)
     add_test(NAME ${name} COMMAND ${name} WORKING_DIRECTORY ${PROJECT_BINARY_DIR}/bin)
-    set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 600)
+    tzq_wine_tests(${name} TIMEOUT 600)
   else()
     gtest_discover_tests(${name} WORKING_DIRECTORY ${PROJECT_BINARY_DIR}/bin
       PROPERTIES TIMEOUT 300 DISCOVERY_TIMEOUT 60)
