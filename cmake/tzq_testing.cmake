@@ -22,6 +22,9 @@ else()
   set(TZQ_GTEST_MAIN GTest::gtest_main)
 endif()
 
+# What wine-env.sh and wine-run.sh print where Wine cannot run at all.
+set(TZQ_WINE_UNAVAILABLE "cannot run 32-bit programs")
+
 # Marks tests that run under Wine: they need the prefix fixture, and they
 # share that prefix, its wineserver and one Xvfb display (windows are found
 # by title), so `ctest -j` must run them one at a time while native tests
@@ -32,7 +35,8 @@ function(tzq_wine_tests)
     set(W_TIMEOUT 300)
   endif()
   set_tests_properties(${W_UNPARSED_ARGUMENTS} PROPERTIES
-    FIXTURES_REQUIRED wine RESOURCE_LOCK wine_prefix TIMEOUT ${W_TIMEOUT})
+    FIXTURES_REQUIRED wine RESOURCE_LOCK wine_prefix TIMEOUT ${W_TIMEOUT}
+    SKIP_REGULAR_EXPRESSION "${TZQ_WINE_UNAVAILABLE}")
 endfunction()
 
 function(tzq_add_gtest name)
