@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <set>
 
+#include "engine/file_io.h"
 #include "tests/support/module_fixture.h"
 
 namespace {
@@ -120,6 +121,21 @@ TEST_F(FileFailureTest, ALinkAtTheOldTemporaryNameIsNotFollowed) {
     EXPECT_TRUE(fs::is_symlink(link));
     EXPECT_NE(folder_.Read(t.file), before);
   }
+}
+
+TEST_F(FileFailureTest, ALinkAtAGuessedTemporaryNameIsNotFollowed) {
+  TempFolder outside;
+  fs::current_path(folder_.path());
+  outside.Write("victim.txt", "not the plug-in's\r\n");
+  folder_.Write("log.txt", "old\r\n");
+  const std::string guessed = folder_.path() + "/" + file_io::TempNameFor("log.txt", 11);
+  ASSERT_EQ(symlink((outside.path() + "/victim.txt").c_str(), guessed.c_str()), 0);
+  uint64_t next = 11;
+  ASSERT_TRUE(file_io::ReplaceContents("log.txt", "new\r\n", [&next] { return next++; }));
+  EXPECT_EQ(next, 13u);
+  EXPECT_EQ(folder_.Read("log.txt"), "new\r\n");
+  EXPECT_EQ(outside.Read("victim.txt"), "not the plug-in's\r\n");
+  EXPECT_TRUE(fs::is_symlink(guessed));
 }
 
 TEST_F(FileFailureTest, AppendingToAFullDiskLosesOnlyTheNewLine) {
