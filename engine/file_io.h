@@ -2,9 +2,14 @@
 // written as given (binary streams, so CR LF is written explicitly and both
 // builds produce the same bytes). Replacing a file goes through a temporary
 // file in the same folder and one rename, so a failure at any point leaves
-// the old file as it was. Stateless; any thread.
+// the old file as it was. The temporary file gets a random name and is
+// created only if that name is free (a link planted there is never
+// followed), and it is removed when anything fails. Any thread.
 #pragma once
 
+#include <cstdint>
+#include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,8 +28,24 @@ std::vector<std::string> SplitLines(const std::string& content);
 // Appends bytes at the end of the file, creating it when absent.
 bool Append(const std::string& path, const std::string& bytes);
 
-// Replaces the file's contents in one step (see above).
+// Replaces the file's contents in one step (see above). On failure errno
+// tells why when the platform said.
 bool ReplaceContents(const std::string& path, const std::string& bytes);
+
+// Where temporary names come from: the process's random source by default;
+// tests hand in a known sequence to plant files at the names it gives.
+using RandomBits = std::function<uint64_t()>;
+bool ReplaceContents(const std::string& path, const std::string& bytes, const RandomBits& random);
+uint64_t SystemRandomBits();
+
+// The temporary name beside `path` for these bits: the path, a dot and six
+// letters or digits.
+std::string TempNameFor(const std::string& path, uint64_t bits);
+
+// Creates `path` as a new file and opens it for binary writing; null (errno
+// EEXIST) when anything already has that name, a symbolic link included:
+// open(2) with O_CREAT|O_EXCL|O_NOFOLLOW on POSIX, CREATE_NEW on Windows.
+std::FILE* CreateExclusive(const std::string& path);
 
 // Moves `from` over `to` in one step, replacing `to`: rename(2) on POSIX,
 // MoveFileExA with MOVEFILE_REPLACE_EXISTING on Windows.

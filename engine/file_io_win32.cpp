@@ -1,11 +1,65 @@
 #include <windows.h>
+// After windows.h:
+#include <fcntl.h>
+#include <io.h>
+
+#include <cerrno>
+#include <cstdint>
 
 #include "engine/file_io.h"
 
 namespace file_io {
 
+namespace {
+
+// The C library's view of why CreateFileA failed, so that callers read
+// errno on every platform.
+int ErrnoOf(DWORD error) {
+  switch (error) {
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+      return EEXIST;
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+      return ENOENT;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+      return EACCES;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      return ENOSPC;
+    default:
+      return EIO;
+  }
+}
+
+}  // namespace
+
 bool MoveReplacing(const std::string& from, const std::string& to) {
   return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
+std::FILE* CreateExclusive(const std::string& path) {
+  // CREATE_NEW fails on any existing name, a link included, so nothing
+  // planted at the name is ever opened.
+  HANDLE handle = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    errno = ErrnoOf(GetLastError());
+    return nullptr;
+  }
+  const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY);
+  if (fd < 0) {
+    CloseHandle(handle);
+    DeleteFileA(path.c_str());
+    return nullptr;
+  }
+  std::FILE* f = _fdopen(fd, "wb");
+  if (f == nullptr) {
+    _close(fd);
+    DeleteFileA(path.c_str());
+  }
+  return f;
 }
 
 }  // namespace file_io

@@ -125,7 +125,15 @@ std::string COleDateTime::Format(const char* pattern) const {
 }
 
 bool COleDateTime::operator==(const COleDateTime& other) const {
-  if (status_ != other.status_) return false;
-  if (status_ == kValid) return days_ == other.days_;
-  return status_ == kNull;
+  // RemoveData gets the very bytes AddData got; every date must therefore
+  // equal its own copy, or its QSO could never be removed. A NaN day count
+  // never equals itself as a number, hence the byte comparisons.
+  const bool same_bytes = std::memcmp(&days_, &other.days_, sizeof days_) == 0;
+  const bool valid = status_ == kValid, other_valid = other.status_ == kValid;
+  if (valid || other_valid) return valid && other_valid && (days_ == other.days_ || same_bytes);
+  const bool null = status_ == kNull, other_null = other.status_ == kNull;
+  if (null || other_null) return null && other_null;
+  // Neither valid nor null: an invalid status, or one the host never
+  // documented.
+  return status_ == other.status_ && same_bytes;
 }

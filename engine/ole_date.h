@@ -37,8 +37,8 @@ class COleDateTime {
   // an empty text, an invalid or unconvertible one "Invalid DateTime".
   std::string Format(const char* pattern) const;
 
-  // Equal statuses and, when valid, equal day counts; two invalid values are
-  // never equal.
+  // Both valid with equal day counts (a NaN count equals the same NaN), or
+  // both null, or both neither valid nor null with the same 12 bytes.
   bool operator==(const COleDateTime& other) const;
   bool operator!=(const COleDateTime& other) const { return !(*this == other); }
 

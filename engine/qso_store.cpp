@@ -2,6 +2,10 @@
 
 #include <memory>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 namespace {
 
 // Band and mode names are a few bytes: an inline loop beats a memcmp call.
@@ -73,8 +77,22 @@ bool QsoStore::removeFirst(std::string_view call, std::string_view band, std::st
   if (countSame(call, band, mode) == 0) return false;
   for (auto it = records_.begin(); it != records_.end(); ++it) {
     if (it->call == call && it->band == band && it->mode == mode && it->time == time) {
-      Count(*it, -1);
-      records_.erase(it);
+      // A duplicate leaves the group's first record in place; only the
+      // removal of a first record promotes the next equal one.
+      const bool was_first = it->dupe == 0;
+      const bool others_left = Count(*it, -1) > 1;
+      it = records_.erase(it);
+      if (was_first && others_left) {
+        // The walk stops at the next equal record and covers no more than
+        // the records erase() has just moved.
+        for (; it != records_.end(); ++it) {
+          if (it->call == call && it->band == band && it->mode == mode) {
+            it->dupe = 0;
+            it->notCounted = it->areaRefused ? 1 : 0;
+            break;
+          }
+        }
+      }
       return true;
     }
   }
@@ -83,9 +101,16 @@ bool QsoStore::removeFirst(std::string_view call, std::string_view band, std::st
 
 void QsoStore::clear() {
   last_pair_ = nullptr;
-  records_.clear();
-  same_qso_.clear();
-  band_areas_.clear();
+  // Swapping with empty containers releases their capacity; clear() alone
+  // would keep a million-record buffer for the next, maybe small, log.
+  std::vector<CInfo>().swap(records_);
+  decltype(same_qso_)().swap(same_qso_);
+  decltype(band_areas_)().swap(band_areas_);
+#if defined(__GLIBC__)
+  // The index's many small nodes sit in the middle of the heap, where glibc
+  // does not hand freed pages back on its own.
+  malloc_trim(0);
+#endif
 }
 
 int QsoStore::countSame(std::string_view call, std::string_view band, std::string_view mode) const {

@@ -33,6 +33,10 @@ struct CInfo {
   int32_t freqKhz = 0;
   int32_t notCounted = 0;
   int32_t dupe = 0;
+  // The plug-in's own note, never shown to the host: AddData refused the
+  // exchange as an area. A removal that makes this record the first of its
+  // call, band and mode falls back on it for notCounted.
+  bool areaRefused = false;
   COleDateTime time;
 };
 
@@ -47,9 +51,13 @@ class QsoStore {
   // already had its call, band and mode (one index lookup serves both).
   CInfo& append(CInfo record, int* earlier_same = nullptr);
   // Removes the first record equal in call, band, mode (exact) and time;
-  // false when none matches.
+  // false when none matches. When the removed record was the first of its
+  // call, band and mode, the next such record takes its place (dupe 0,
+  // notCounted from its own area verdict), so the flags always equal those a
+  // fresh replay of the remaining records would give.
   bool removeFirst(std::string_view call, std::string_view band, std::string_view mode,
                    const COleDateTime& time);
+  // Empties the store and gives its memory back (a log can be large).
   void clear();
 
   // Records with this call, band and mode (exact), counted or not.

@@ -100,6 +100,7 @@ int StatsModule::AddData(const QsoArgs& qso) {
         } else {
           lines += reject(kBadArea, &normalised);
           record.notCounted = 1;
+          record.areaRefused = true;
         }
       }
       if (qso.dxPrefix == "PY0T") {

@@ -1,12 +1,12 @@
 // ScriptedHeaderDialog: the headless build's Cabrillo header dialog. By
 // default it answers as if OK were pressed without edits; tests queue other
-// answers (edits, CANCEL). Records the fields each run was shown. Used on
-// the host's thread only.
+// answers (edits, CANCEL). Keeps the fields the latest runs were shown (a
+// bounded number, so a long-running plug-in does not grow). Used on the
+// host's thread only.
 #pragma once
 
 #include <deque>
 #include <functional>
-#include <vector>
 
 #include "reports/header_dialog.h"
 
@@ -19,7 +19,10 @@ class ScriptedHeaderDialog : public HeaderDialog {
 
   void Queue(Answer answer) { answers_.push_back(std::move(answer)); }
 
+  static constexpr size_t kKept = 16;
+
   bool Run(CabrilloDialogFields* fields) override {
+    if (shown_.size() == kKept) shown_.pop_front();
     shown_.push_back(*fields);
     if (answers_.empty()) return true;
     Answer answer = std::move(answers_.front());
@@ -29,9 +32,10 @@ class ScriptedHeaderDialog : public HeaderDialog {
     return true;
   }
 
-  const std::vector<CabrilloDialogFields>& shown() const { return shown_; }
+  // The latest runs (at most kKept), oldest first.
+  const std::deque<CabrilloDialogFields>& shown() const { return shown_; }
 
  private:
   std::deque<Answer> answers_;
-  std::vector<CabrilloDialogFields> shown_;
+  std::deque<CabrilloDialogFields> shown_;
 };

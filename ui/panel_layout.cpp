@@ -60,7 +60,11 @@ PanelPicture LayoutPanel(const PanelSnapshot& state, const ScreenRect& item) {
     if (static_cast<size_t>(i - 1) >= state.rows.size()) break;
     const std::vector<std::string>& row = state.rows[i - 1];
     for (size_t t = 0; t < 4 && t < row.size(); ++t) {
-      picture.texts.push_back({kColumns[t], i * h, row[t]});
+      // The stored label comes from the band list, whose first entry is
+      // "80m" for the 1.8 MHz slot as well; the panel names each row by its
+      // slot so the first row does not read as a second 80 m row.
+      const std::string& text = t == 0 ? contest::kBandNames[i - 1] : row[t];
+      picture.texts.push_back({kColumns[t], i * h, text});
     }
   }
   return picture;

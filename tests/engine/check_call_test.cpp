@@ -64,6 +64,8 @@ TEST_F(CheckCallTest, VerdictsInTheirOrder) {
   EXPECT_EQ(Verdict(c), 2);
   c.dxPrefix = "PY0F";
   EXPECT_EQ(Verdict(c), 1);
+  c.dxPrefix = "PY0T";
+  EXPECT_EQ(Verdict(c), 1);
   c.dxPrefix = "py";
   EXPECT_EQ(Verdict(c), 2);
 }

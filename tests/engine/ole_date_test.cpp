@@ -75,9 +75,28 @@ TEST(OleDateTest, Equality) {
   EXPECT_TRUE(a == b);
   EXPECT_FALSE(a == COleDateTime(43000.5 + 1.0 / 1440.0, COleDateTime::kValid));
   EXPECT_TRUE(COleDateTime::Null() == COleDateTime(12.0, COleDateTime::kNull));
-  EXPECT_FALSE(COleDateTime(1.0, COleDateTime::kInvalid) ==
-               COleDateTime(1.0, COleDateTime::kInvalid));
   EXPECT_FALSE(a == COleDateTime(43000.5, COleDateTime::kNull));
+  // Neither valid nor null: equal only byte for byte, status included.
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  struct Case {
+    COleDateTime x, y;
+    bool equal;
+  } cases[] = {
+      {{1.0, COleDateTime::kInvalid}, {1.0, COleDateTime::kInvalid}, true},
+      {{1.0, COleDateTime::kInvalid}, {2.0, COleDateTime::kInvalid}, false},
+      {{1.0, COleDateTime::kInvalid}, {1.0, 7}, false},
+      {{nan, COleDateTime::kInvalid}, {nan, COleDateTime::kInvalid}, true},
+      {{nan, COleDateTime::kValid}, {nan, COleDateTime::kValid}, true},
+      {{nan, COleDateTime::kValid}, {-nan, COleDateTime::kValid}, false},
+      {{0.0, COleDateTime::kValid}, {-0.0, COleDateTime::kValid}, true},
+      {{1.0, COleDateTime::kInvalid}, {1.0, COleDateTime::kValid}, false},
+      {{1.0, COleDateTime::kInvalid}, {1.0, COleDateTime::kNull}, false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(c.x == c.y, c.equal)
+        << c.x.days() << "/" << c.x.status() << " vs " << c.y.days() << "/" << c.y.status();
+    EXPECT_EQ(c.y == c.x, c.equal);
+  }
 }
 
 TEST(OleDateTest, ReadsExactlyTwelveBytesFromTheHost) {

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <limits>
+
 #include "tests/support/module_fixture.h"
 
 namespace {
@@ -20,9 +23,9 @@ TEST_F(RemoveDataTest, RemovesOnlyTheFirstRecordEqualInCallBandModeAndTime) {
   Add(later);
   EXPECT_EQ(Remove(q), 1);
   ASSERT_EQ(module_->store().size(), 2u);
-  // The survivor of the equal pair keeps its duplicate flags.
-  EXPECT_EQ(module_->store().element(0).dupe, 1);
-  EXPECT_EQ(module_->store().element(0).notCounted, 1);
+  // The survivor of the equal pair is now the first of its kind and counts.
+  EXPECT_EQ(module_->store().element(0).dupe, 0);
+  EXPECT_EQ(module_->store().element(0).notCounted, 0);
   EXPECT_TRUE(module_->store().element(1).time == later.time);
   // Its DUPE line went with the removed one's minute; the 12:01 line stays.
   EXPECT_EQ(BadQso(), std::string(kHeader) +
@@ -36,10 +39,77 @@ TEST_F(RemoveDataTest, RemovesOnlyTheFirstRecordEqualInCallBandModeAndTime) {
   EXPECT_EQ(module_->store().size(), 2u);
 }
 
+TEST_F(RemoveDataTest, RemovingTheFirstOfEqualQsosPromotesTheNextOne) {
+  // exchRcvd of the three equal QSOs; the index of the one removed; the
+  // flags (dupe, notCounted) of the two left.
+  struct Case {
+    const char* exch[3];
+    int removed;
+    int flags[2][2];
+  } cases[] = {
+      {{"RJ", "RJ", "RJ"}, 0, {{0, 0}, {1, 1}}},
+      {{"RJ", "XX", "RJ"}, 0, {{0, 1}, {1, 1}}},  // the next one's own area was refused
+      {{"XX", "RJ", "RJ"}, 0, {{0, 0}, {1, 1}}},
+      {{"RJ", "RJ", "RJ"}, 1, {{0, 0}, {1, 1}}},  // a duplicate goes: nothing changes
+      {{"RJ", "RJ", "XX"}, 2, {{0, 0}, {1, 1}}},
+  };
+  for (const Case& c : cases) {
+    Reset();
+    Qso q[3];
+    for (int i = 0; i < 3; ++i) {
+      q[i].exchRcvd = c.exch[i];
+      q[i].time = COleDateTime::FromCalendar(2018, 6, 9, 12, i, 0);
+      Add(q[i]);
+    }
+    Qso other = q[0];
+    other.call = "PY5BB";
+    Add(other);
+    Remove(q[c.removed]);
+    ASSERT_EQ(module_->store().size(), 3u);
+    for (int i = 0; i < 2; ++i) {
+      EXPECT_EQ(module_->store().element(i).dupe, c.flags[i][0]) << c.removed << " " << i;
+      EXPECT_EQ(module_->store().element(i).notCounted, c.flags[i][1]) << c.removed << " " << i;
+    }
+    EXPECT_EQ(module_->store().element(2).dupe, 0);
+  }
+  // The report counts the promoted QSO at once.
+  Reset();
+  Add(Qso());
+  Qso second;
+  second.time = COleDateTime::FromCalendar(2018, 6, 9, 12, 5, 0);
+  Add(second);
+  Remove(Qso());
+  const std::string report = module_->GetResult(nullptr);
+  EXPECT_NE(report.find("Total\t 1\t 2\t"), std::string::npos) << report;
+  EXPECT_NE(report.find("Dupe\t 0"), std::string::npos) << report;
+}
+
+TEST_F(RemoveDataTest, OddDatesCanBeRemovedWithTheArgumentsTheyWereAddedWith) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  for (const COleDateTime& time :
+       {COleDateTime(nan, COleDateTime::kValid), COleDateTime(43260.5, COleDateTime::kInvalid),
+        COleDateTime(nan, COleDateTime::kInvalid), COleDateTime(43260.5, 7)}) {
+    Qso q;
+    q.time = time;
+    ASSERT_EQ(Add(q), 1);
+    Remove(q);
+    EXPECT_TRUE(module_->store().empty()) << time.days() << "/" << time.status();
+  }
+}
+
 TEST_F(RemoveDataTest, FilterTakesEveryLineOfTheCallAndMinuteAsAWholeWord) {
   Qso refused;
   refused.mode = "CW";
   Add(refused);
+  // The minute is a field of its own: 14:03 does not match 14035 kHz.
+  Qso on_14035 = refused;
+  on_14035.band = "20m";
+  on_14035.freqHz = 14035000;
+  Add(on_14035);
+  Qso at_1403;
+  at_1403.time = COleDateTime::FromCalendar(2018, 6, 9, 14, 3, 0);
+  Remove(at_1403);
+  EXPECT_NE(BadQso().find("QSO:  14035  CW"), std::string::npos);
   Qso longer_call;
   longer_call.call = "PY1ZZA";
   longer_call.exchRcvd = "XX";
@@ -75,7 +145,10 @@ TEST_F(RemoveDataTest, RewriteReplacesTheFirstLineWithTheHeader) {
   Qso q;
   Remove(q);
   EXPECT_EQ(BadQso(), std::string(kHeader) + "kept line\r\nlast line without end\r\n");
-  EXPECT_FALSE(folder_.Exists(std::string(kBadQsoFile) + ".new"));
+  for (const auto& e : std::filesystem::directory_iterator(folder_.path())) {
+    EXPECT_EQ(e.path().filename().string().rfind(std::string(kBadQsoFile) + ".", 0),
+              std::string::npos);
+  }
 }
 
 TEST_F(RemoveDataTest, EmptyStoreForgetsBandsAndWorkedAreas) {

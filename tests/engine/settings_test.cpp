@@ -39,18 +39,19 @@ TEST_F(SettingsTest, ValuesComeBackCutToNinetyNineCharactersUnlessReadWhole) {
 TEST_F(SettingsTest, FileFormatMatchesTheWindowsProfileFunctions) {
   folder_.Write("Plugins/TZQ.ini",
                 "[Other]\r\nStart=5\r\n\r\n[settings]\r\n  Name =  Joao Silva  \r\n"
-                "Email=\"py2aa@example.com\"\r\n; comment\r\n");
+                "Email=\"py2aa@example.com\"\r\nClub=\"\"\r\n; comment\r\n");
   // Section and key names ignore case; values are trimmed and lose one
   // level of matching quotes; other sections do not leak in.
   EXPECT_EQ(settings_.Text("name"), "Joao Silva");
   EXPECT_EQ(settings_.Text("Email"), "py2aa@example.com");
+  EXPECT_EQ(settings_.Text("Club", "LABRE"), "");
   EXPECT_EQ(settings_.Number("Start"), 0);
 
   ASSERT_TRUE(settings_.PutFlag("Start", true));
   ASSERT_TRUE(settings_.Put("NAME", "Maria"));
   EXPECT_EQ(folder_.Read("Plugins/TZQ.ini"),
             "[Other]\r\nStart=5\r\n\r\n[settings]\r\nNAME=Maria\r\n"
-            "Email=\"py2aa@example.com\"\r\n; comment\r\nStart=1\r\n");
+            "Email=\"py2aa@example.com\"\r\nClub=\"\"\r\n; comment\r\nStart=1\r\n");
 }
 
 TEST_F(SettingsTest, NewFileGetsTheSectionAndCrLfLines) {

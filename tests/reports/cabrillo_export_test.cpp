@@ -135,6 +135,13 @@ TEST_F(CabrilloExportTest, ExportWritesTheWholeFileAndTellsTheUser) {
   module_->GetResult(&out);
   EXPECT_EQ(out, 3);
   EXPECT_EQ(platform_.boxes.shown().size(), 2u);
+  // However many exports run, only the latest boxes and dialogs are kept.
+  for (size_t i = 0; i < RecordingMessageBoxes::kKept + 4; ++i) {
+    Reset(1, "PY2AA");
+    module_->GetResult(nullptr);
+  }
+  EXPECT_EQ(platform_.boxes.shown().size(), RecordingMessageBoxes::kKept);
+  EXPECT_EQ(platform_.headerDialog.shown().size(), ScriptedHeaderDialog::kKept);
 }
 
 TEST_F(CabrilloExportTest, EmptyLogGivesHeaderAndEndOnly) {
@@ -240,13 +247,21 @@ TEST_F(CabrilloExportTest, ConfirmationStoresTheHeaderKeys) {
   EXPECT_EQ(module_->cabrillo().claimed, "");
 }
 
-TEST_F(CabrilloExportTest, AFailedWriteIsReportedAndKeepsTheOldFile) {
+TEST_F(CabrilloExportTest, AFailedWriteIsReportedAndLeavesNoTemporaryFile) {
   Reset(1, "PY2AA");
-  folder_.Write("PY2AA.cbr", "earlier log\r\n");
-  std::filesystem::create_directory(folder_.path() + "/PY2AA.cbr.new");
+  // A folder in the log's place cannot be replaced by a file.
+  std::filesystem::create_directory(folder_.path() + "/PY2AA.cbr");
+  folder_.Write("PY2AA.cbr/earlier.cbr", "earlier log\r\n");
   AddTwo();
   module_->GetResult(nullptr);
-  EXPECT_EQ(Cabrillo(), "earlier log\r\n");
+  EXPECT_EQ(Cabrillo("PY2AA.cbr/earlier.cbr"), "earlier log\r\n");
+  size_t entries = 0;
+  for (const auto& e : std::filesystem::directory_iterator(folder_.path())) {
+    EXPECT_EQ(e.path().filename().string().rfind("PY2AA.cbr.", 0), std::string::npos)
+        << e.path().string();
+    ++entries;
+  }
+  EXPECT_EQ(entries, 3u);  // Plugins, the bad-QSO file, the folder
   ASSERT_EQ(platform_.boxes.shown().size(), 1u);
   EXPECT_EQ(platform_.boxes.shown()[0].text.rfind("File not produced: PY2AA.cbr (", 0), 0u)
       << platform_.boxes.shown()[0].text;

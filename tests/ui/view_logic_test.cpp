@@ -84,6 +84,9 @@ TEST(PanelLayoutTest, WorkedStationWithCurrentBandHighlighted) {
   EXPECT_EQ(picture.texts[0].y, 0);
   EXPECT_EQ(picture.texts[3].text, "Area");
   EXPECT_EQ(picture.texts[3].x, 260);
+  // The 1.8 MHz row is labelled by its slot, not by the band list's "80m".
+  EXPECT_EQ(picture.texts[4].text, "160m");
+  EXPECT_EQ(picture.texts[8].text, "80m");
   // Row of band 2 (the third row) at y = 3 x 30: label, time, mode, area.
   const PanelText* row = &picture.texts[4 + 2 * 4];
   EXPECT_EQ(row[0].text, "40m");

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <filesystem>
+#include <set>
 
 #include "engine/file_io.h"
 #include "engine/ini_file_store.h"
@@ -80,11 +81,34 @@ TEST(FileReplaceTest, ReplacesAnExistingFileInOneStep) {
   folder.Write("a.txt", "old");
   ASSERT_TRUE(file_io::ReplaceContents("a.txt", "new\r\n"));
   EXPECT_EQ(folder.Read("a.txt"), "new\r\n");
-  EXPECT_FALSE(folder.Exists("a.txt.new"));
   // A target that cannot be replaced (a folder) keeps everything as it was.
   fs::create_directory(folder.path() + "/b.txt");
   EXPECT_FALSE(file_io::ReplaceContents("b.txt", "x"));
-  EXPECT_FALSE(folder.Exists("b.txt.new"));
+  std::set<std::string> entries;
+  for (const auto& e : fs::directory_iterator(folder.path())) {
+    entries.insert(e.path().filename().string());
+  }
+  EXPECT_EQ(entries, (std::set<std::string>{"Plugins", "a.txt", "b.txt"}));
+}
+
+TEST(FileReplaceTest, UnixLinksAtTemporaryNamesAreNotFollowed) {
+  // Planted by the ctest fixture: links at the old fixed name and at the
+  // names of bits 11 and 12, all to outside/victim.txt.
+  const std::string dir = TZQ_LINK_DIR;
+  ASSERT_EQ(file_io::TempNameFor("log.txt", 11), "log.txt.LAAAAA");
+  ASSERT_EQ(file_io::TempNameFor("log.txt", 12), "log.txt.MAAAAA");
+  std::string victim;
+  ASSERT_TRUE(file_io::ReadAll(dir + "/outside/victim.txt", &victim));
+  ASSERT_EQ(victim, "not the plug-in's\r\n");
+  uint64_t next = 11;
+  ASSERT_TRUE(
+      file_io::ReplaceContents(dir + "/work/log.txt", "new\r\n", [&next] { return next++; }));
+  EXPECT_EQ(next, 14u);  // the third name was free
+  std::string log;
+  ASSERT_TRUE(file_io::ReadAll(dir + "/work/log.txt", &log));
+  EXPECT_EQ(log, "new\r\n");
+  ASSERT_TRUE(file_io::ReadAll(dir + "/outside/victim.txt", &victim));
+  EXPECT_EQ(victim, "not the plug-in's\r\n");
 }
 
 TEST(SetupBoxTest, SetupSet0ShowsItsBoxWithTheDefaultCaption) {
