@@ -150,6 +150,7 @@ ReplayOutcome ReplayThroughPlugin(const PluginApi& api, const std::vector<Replay
     // The plug-in's duplicate rule (same call, band and mode, exact), kept
     // here to know how many lines the bad-QSO file must gain.
     std::unordered_map<std::string, int> stored;
+    stored.reserve(qsos.size());
     size_t expected_lines = 1;
     for (const ReplayQso& q : qsos) {
       HostDate time{q.oleDays, 0, 0};
