@@ -69,3 +69,22 @@ int KeepPeriod(std::vector<ReplayQso>* qsos, int64_t first, int64_t last) {
               qsos->end());
   return static_cast<int>(before - qsos->size());
 }
+
+bool LogPeriod(const std::vector<ReplayQso>& qsos, int64_t* first, int64_t* last) {
+  if (qsos.empty()) return false;
+  int low = qsos.front().date, high = low;
+  for (const ReplayQso& q : qsos) {
+    low = std::min(low, q.date);
+    high = std::max(high, q.date);
+  }
+  *first = static_cast<int64_t>(low) * 1000000;
+  *last = static_cast<int64_t>(high) * 1000000 + 235959;
+  return true;
+}
+
+const ReplayQso* FirstOwnCall(const std::vector<ReplayQso>& qsos) {
+  for (const ReplayQso& q : qsos) {
+    if (!q.ownCall.empty()) return &q;
+  }
+  return nullptr;
+}

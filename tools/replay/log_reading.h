@@ -32,6 +32,13 @@ struct LogReading {
 LogReading ReadLogs(const std::vector<std::string>& paths, const LogReadOptions& options,
                     std::istream& standard_input);
 
+// The default contest period of a log: from 00:00:00 of the earliest QSO's
+// date to 23:59:59 of the latest's, as YYYYMMDDHHMMSS. False for no QSOs.
+bool LogPeriod(const std::vector<ReplayQso>& qsos, int64_t* first, int64_t* last);
+
+// The first QSO that names an own call; null when none does.
+const ReplayQso* FirstOwnCall(const std::vector<ReplayQso>& qsos);
+
 // The QSOs whose time (YYYYMMDDHHMMSS) lies outside [first, last] are
 // removed; returns how many.
 int KeepPeriod(std::vector<ReplayQso>* qsos, int64_t first, int64_t last);

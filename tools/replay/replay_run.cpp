@@ -73,28 +73,15 @@ int RunReplay(const std::vector<std::string>& args, std::ostream& out, std::ostr
       setup.periodStart = options.periodStart;
       setup.periodEnd = options.periodEnd;
       outside = KeepPeriod(&log.qsos, setup.periodStart, setup.periodEnd);
-    } else if (log.qsos.empty()) {
+    } else if (!LogPeriod(log.qsos, &setup.periodStart, &setup.periodEnd)) {
       throw InputError(Joined(options.logFiles, ", "), 0, "",
                        "no QSOs to score (give --period to score an empty log)");
-    } else {
-      int first = log.qsos.front().date, last = first;
-      for (const ReplayQso& q : log.qsos) {
-        first = std::min(first, q.date);
-        last = std::max(last, q.date);
-      }
-      setup.periodStart = static_cast<int64_t>(first) * 1000000;
-      setup.periodEnd = static_cast<int64_t>(last) * 1000000 + 235959;
     }
 
     setup.ownCall = options.ownCall;
-    const ReplayQso* source = nullptr;
-    for (const ReplayQso& q : log.qsos) {
-      if (setup.ownCall.empty() && !q.ownCall.empty()) {
-        setup.ownCall = q.ownCall;
-        source = &q;
-      }
-    }
-    if (!setup.ownCall.empty() && !IsOwnCall(setup.ownCall)) {
+    const ReplayQso* source = setup.ownCall.empty() ? FirstOwnCall(log.qsos) : nullptr;
+    if (source != nullptr) setup.ownCall = source->ownCall;
+    if (source != nullptr && !IsOwnCall(setup.ownCall)) {
       throw InputError(source->file, source->line, "own call",
                        "'" + setup.ownCall +
                            "' is not a callsign (1 to 32 letters, digits and '/'); give --call");
