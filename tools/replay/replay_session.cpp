@@ -1,7 +1,7 @@
 #include "tools/replay/replay_session.h"
 
+#include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <unordered_map>
 
@@ -60,28 +60,13 @@ class WorkingFolder {
   fs::path previous_;
 };
 
-// Bytes appended to a file since the last look.
-class FileTail {
- public:
-  explicit FileTail(std::string name) : name_(std::move(name)) { Next(); }
-
-  std::string Next() {
-    std::error_code ec;
-    const uintmax_t size = fs::file_size(name_, ec);
-    if (ec || size <= seen_) return std::string();
-    std::string added(static_cast<size_t>(size - seen_), '\0');
-    std::ifstream in(name_, std::ios::binary);
-    in.seekg(static_cast<std::streamoff>(seen_));
-    in.read(&added[0], static_cast<std::streamsize>(added.size()));
-    added.resize(static_cast<size_t>(in.gcount()));
-    seen_ += added.size();
-    return added;
-  }
-
- private:
-  std::string name_;
-  uintmax_t seen_ = 0;
-};
+// The file's size now; 0 when it is missing. A stat per QSO is cheap next
+// to reading what each call appended, which is read once at the end.
+uintmax_t SizeOf(const std::string& name) {
+  std::error_code ec;
+  const uintmax_t size = fs::file_size(name, ec);
+  return ec ? 0 : size;
+}
 
 // An earlier run's file of the same name must go before this run, or a file
 // the plug-in failed to write would pass for this run's.
@@ -145,7 +130,11 @@ ReplayOutcome ReplayThroughPlugin(const PluginApi& api, const std::vector<Replay
     HostDate start = DateOf(setup.periodStart), end = DateOf(setup.periodEnd);
     api.ResetStats0(x, setup.cabrillo ? 1 : 0, setup.ownCall.c_str(), &start, &end, x, x, x, x, x,
                     x, x, x, x, x, 0, 0, 0, 0.0, 0.0, x, x, x);
-    FileTail tail(bad_qso_file);
+    std::vector<int> results;
+    std::vector<uintmax_t> ends;  // the bad-QSO file's size after each call
+    results.reserve(qsos.size());
+    ends.reserve(qsos.size() + 1);
+    ends.push_back(SizeOf(bad_qso_file));
 
     // The plug-in's duplicate rule (same call, band and mode, exact), kept
     // here to know how many lines the bad-QSO file must gain.
@@ -159,7 +148,8 @@ ReplayOutcome ReplayThroughPlugin(const PluginApi& api, const std::vector<Replay
                        q.mode.c_str(), q.rstSent.c_str(), q.rstRcvd.c_str(), q.exchSent.c_str(),
                        q.exchRcvd.c_str(), x, x, x, x, x, x, x, x, x, q.dxPrefix.c_str(), 0, 0, 0,
                        0.0, 0.0, x, x, x, q.band.c_str(), x);
-      outcome.tally.Count(result, tail.Next());
+      results.push_back(result);
+      ends.push_back(SizeOf(bad_qso_file));
       if (result == 0) {
         ++expected_lines;
       } else {
@@ -173,7 +163,14 @@ ReplayOutcome ReplayThroughPlugin(const PluginApi& api, const std::vector<Replay
     outcome.exported = out_flag == -1;
 
     std::string content;
-    if (!file_io::ReadAll(bad_qso_file, &content)) {
+    const bool have_bad_qsos = file_io::ReadAll(bad_qso_file, &content);
+    for (size_t i = 0; i < results.size(); ++i) {
+      // Sizes past what was read (a file cut short) give no lines.
+      const size_t from = std::min<uintmax_t>(ends[i], content.size());
+      const size_t to = std::min<uintmax_t>(std::max(ends[i], ends[i + 1]), content.size());
+      outcome.tally.Count(results[i], content.substr(from, to - from));
+    }
+    if (!have_bad_qsos) {
       outcome.problems.push_back(bad_qso_file + ": was not written");
     } else {
       outcome.written.push_back(bad_qso_file);
