@@ -31,9 +31,8 @@ class CCabrilloExport {
   static std::string ReplaceAll(const std::string& text, const std::string& from,
                                 const std::string& to);
 
-  // The base name for an own callsign: "/" and "\" and every character that
-  // Windows forbids in a file name become "_", surrounding white space goes,
-  // an empty result is "KVTZ" and a device name gets "_" appended.
+  // The base name for an own callsign, by the rule the replay tool shares
+  // (reports/cabrillo_file_name.h).
   static std::string FileBaseNameFor(const std::string& own_call);
 
   void AddQsoLine(const std::string& call, int freq_khz, const std::string& mode_code,

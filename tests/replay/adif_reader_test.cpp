@@ -68,10 +68,20 @@ TEST(AdifReader, LengthsCountBytesWhateverTheirValue) {
 TEST(AdifReader, FindAndValueOfRepeatedAndEmptyFields) {
   const AdifLog log = ReadAdif("<SRX:2>RJ<STX:0><SRX:2>SP<EOR>", "x");
   const AdifRecord& r = log.records.at(0);
-  EXPECT_EQ(r.Find("SRX")->value, "SP");  // a later field overrides
+  EXPECT_EQ(r.Find("SRX")->value, "RJ");  // the first one; the mapping warns
   ASSERT_NE(r.Find("STX"), nullptr);
   EXPECT_EQ(r.Value("STX"), nullptr);  // present but empty
   EXPECT_EQ(r.Value("MODE"), nullptr);
+}
+
+TEST(AdifReader, EndMarkersWithoutALengthEndTheLog) {
+  for (const char* end : {"<EOF>", "<APP_LoTW_EOF>", "<app_lotw_eof>", "<XYZ_EOF>"}) {
+    const AdifLog log =
+        ReadAdif(std::string("<CALL:5>PY1ZZ<EOR>\n") + end + "\n<CALL>garbage after the end", "x");
+    ASSERT_EQ(log.records.size(), 1u) << end;
+  }
+  EXPECT_THROW(ReadAdif("<CALL:5>PY1ZZ<EOR><EOFX>", "x"), InputError);
+  EXPECT_THROW(ReadAdif("<CALL:5>PY1ZZ<EOF>", "x"), InputError);  // inside a record
 }
 
 TEST(AdifReader, LinesOfRecordsAndFieldsCountEveryLineEnd) {

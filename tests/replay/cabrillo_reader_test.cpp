@@ -5,9 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "tools/replay/input_error.h"
 
 namespace {
+
+using namespace std::string_literals;
 
 std::string Log(const std::string& qso_lines) {
   return "START-OF-LOG: 3.0\r\nCONTEST: TZQ\r\nCALLSIGN: PY2AA\r\nSOAPBOX: QSO: not a line\r\n" +
@@ -23,65 +27,118 @@ TEST(CabrilloReader, RecognisedByItsFirstLine) {
   EXPECT_FALSE(LooksLikeCabrillo(""));
 }
 
+// The QSOs of a log holding `qso_lines`, with the reading's notes.
+std::vector<ReplayQso> Read(const std::string& qso_lines, LogNotes* notes,
+                            const std::string& dg_mode = "") {
+  MappingRules rules;
+  rules.dgMode = dg_mode;
+  return ReadCabrillo(Log(qso_lines), "log.cbr", rules, notes);
+}
+
 TEST(CabrilloReader, ColumnsOfTheContestsQsoLine) {
-  const std::vector<ReplayQso> qsos = ReadCabrillo(
-      Log("QSO:  7035 RY 2017-05-15 0905 PY2AA         599 001    PY1ZZ         599 RJ\r\n"
-          "QSO: 14070 PM 2017-05-15 2359 PY2AA 599 SP PY0FF 579 YL 1\r\n"
-          "X-QSO: 21070 PS 2017-05-15 1000 PY2AA 599 SP PY3CC 599 RS\r\n"
-          "QSO: 21070 CW 2017-05-16 0000 PY2AA SP LU1ABC 001\r\n"
-          "QSO:    3580 PO 2017-05-16 0001 PY2AA/P 599 SP PY0SP 599 QRP\n"),
-      "log.cbr");
-  ASSERT_EQ(qsos.size(), 4u);  // the X-QSO line is not part of the log
+  LogNotes notes;
+  const std::vector<ReplayQso> qsos = Read(
+      "QSO:  7035 RY 2017-05-15 0905 PY2AA         599 001    PY1ZZ         599 RJ\r\n"
+      "X-QSO: 21070 PS 2017-05-15 1000 PY2AA 599 SP PY3CC 599 RS\r\n"
+      "QSO:    3580 po 2017-05-16 0001 py2aa/p 599 SP py0sp 599 qrp\n",
+      &notes);
+  ASSERT_EQ(qsos.size(), 2u);  // the X-QSO line is not part of the log
+  EXPECT_TRUE(notes.warnings.empty());
   const ReplayQso& a = qsos[0];
+  EXPECT_EQ(a.file, "log.cbr");
   EXPECT_EQ(a.line, 5);
   EXPECT_EQ(a.freqHz, 7035000u);
   EXPECT_EQ(a.band, "40m");
   EXPECT_EQ(a.mode, "RTTY");
   EXPECT_EQ(a.date, 20170515);
+  EXPECT_EQ(a.stamp, 20170515090500);
   EXPECT_DOUBLE_EQ(a.oleDays, 42870.0 + 545.0 / 1440.0);
-  EXPECT_EQ(a.ownCall, "PY2AA");
-  EXPECT_EQ(a.rstSent, "599");
-  EXPECT_EQ(a.exchSent, "001");
-  EXPECT_EQ(a.call, "PY1ZZ");
-  EXPECT_EQ(a.rstRcvd, "599");
-  EXPECT_EQ(a.exchRcvd, "RJ");
+  EXPECT_EQ(a.ownCall + a.rstSent + a.exchSent, "PY2AA599001");
+  EXPECT_EQ(a.call + a.rstRcvd + a.exchRcvd, "PY1ZZ599RJ");
   EXPECT_EQ(a.dxPrefix, "PY");
 
-  const ReplayQso& b = qsos[1];  // with a transmitter column
-  EXPECT_EQ(b.band, "20m");
-  EXPECT_EQ(b.mode, "BPSK63");
-  EXPECT_EQ(b.call, "PY0FF");
-  EXPECT_EQ(b.rstRcvd, "579");
-  EXPECT_EQ(b.exchRcvd, "YL");
-  EXPECT_EQ(b.dxPrefix, "PY0F");
-
-  const ReplayQso& c = qsos[2];  // one exchange column each way, no report
-  EXPECT_EQ(c.mode, "CW");
-  EXPECT_EQ(c.rstSent, "");
-  EXPECT_EQ(c.exchSent, "SP");
-  EXPECT_EQ(c.call, "LU1ABC");
-  EXPECT_EQ(c.exchRcvd, "001");
-  EXPECT_EQ(c.dxPrefix, "DX");
-
-  EXPECT_EQ(qsos[3].mode, "BPSK125");
-  EXPECT_EQ(qsos[3].band, "80m");
-  EXPECT_EQ(qsos[3].ownCall, "PY2AA/P");
-  EXPECT_EQ(qsos[3].dxPrefix, "PY0S");
+  const ReplayQso& b = qsos[1];  // calls upper-cased, the exchange as received
+  EXPECT_EQ(b.mode, "BPSK125");
+  EXPECT_EQ(b.band, "80m");
+  EXPECT_EQ(b.ownCall, "PY2AA/P");
+  EXPECT_EQ(b.call, "PY0SP");
+  EXPECT_EQ(b.exchRcvd, "qrp");
+  EXPECT_EQ(b.dxPrefix, "PY0S");
 }
 
-TEST(CabrilloReader, FaultsNameTheLine) {
+TEST(CabrilloReader, OtherLayoutsReadWhenEveryLineHasThem) {
+  struct Case {
+    const char* line;
+    const char *rstRcvd, *call, *exchRcvd;
+  } cases[] = {
+      {"QSO: 14070 PM 2017-05-15 2359 PY2AA 599 SP PY0FF 579 YL 1\r\n", "579", "PY0FF", "YL"},
+      {"QSO: 21070 CW 2017-05-16 0000 PY2AA SP LU1ABC 001\r\n", "", "LU1ABC", "001"},
+      {"QSO: 21070 RY 2017-05-16 0000 PY2AA 599 SP 7 LU1ABC 599 RS 9\r\n", "599", "LU1ABC", "RS 9"},
+  };
+  for (const Case& c : cases) {
+    LogNotes notes;
+    const std::vector<ReplayQso> qsos = Read(std::string(c.line) + c.line, &notes);
+    ASSERT_EQ(qsos.size(), 2u) << c.line;
+    EXPECT_EQ(qsos[1].rstRcvd + "|" + qsos[1].call + "|" + qsos[1].exchRcvd,
+              std::string(c.rstRcvd) + "|" + c.call + "|" + c.exchRcvd);
+  }
+}
+
+TEST(CabrilloReader, LinesThatCannotBeScoredAreSkippedWithTheirReason) {
+  const std::string good = "QSO: 14080 RY 2024-06-08 1200 PY2XB 599 SP PY2AD 599 RJ\r\n";
+  struct Case {
+    std::string line;
+    const char* reason;
+    const char* message;
+  } cases[] = {
+      {"QSO: 14080 RY 2024-06-08 1200 PY2XB 599 SP PY2AD 599\r\n", "wrong columns",
+       "too few columns (9, where this log's QSO lines have 10)"},
+      {"QSO: 14080 RY 2024-06-08 1200 PY2XB 599 SP PY2AD 599 RJ 1 2\r\n", "wrong columns",
+       "too many columns"},
+      {"QSO: 4308968 RY 2024-06-08 1200 PY2XB 599 SP PY2AD 599 RJ\r\n", "bad frequency",
+       "above what the host can pass"},
+      {"QSO: 7.035 RY 2024-06-08 1200 PY2XB 599 SP PY2AD 599 RJ\r\n", "bad frequency",
+       "not a frequency in kHz"},
+      {"QSO: 14080 RY 2017-02-30 1200 PY2XB 599 SP PY2AD 599 RJ\r\n", "bad date", "no such date"},
+      {"QSO: 14080 RY 15-05-2017 1200 PY2XB 599 SP PY2AD 599 RJ\r\n", "bad date", "no such date"},
+      {"QSO: 14080 RY 2024-06-08 12:00 PY2XB 599 SP PY2AD 599 RJ\r\n", "bad time", "no such time"},
+      {"QSO: 14080 RY 2024-06-08 1200 PY2XB 599 SP PY2A\0D 599 RJ\r\n"s, "NUL byte", "NUL"},
+  };
+  for (const Case& c : cases) {
+    LogNotes notes;
+    const std::vector<ReplayQso> qsos = Read(good + c.line + good, &notes);
+    EXPECT_EQ(qsos.size(), 2u) << c.line;
+    ASSERT_EQ(notes.warnings.size(), 1u) << c.line;
+    EXPECT_EQ(notes.warnings[0].line, 6);
+    EXPECT_TRUE(notes.warnings[0].skipped);
+    EXPECT_NE(notes.warnings[0].message.find(c.message), std::string::npos)
+        << notes.warnings[0].message;
+    EXPECT_EQ(notes.skipped, (std::map<std::string, int>{{c.reason, 1}}));
+  }
+
+  // Alone in its log, the line with a missing column sets the layout; the
+  // worked call's column then holds no callsign.
+  LogNotes notes;
+  EXPECT_TRUE(Read("QSO: 14080 RY 2024-06-08 1200 PY2XB 599 SP PY2AD 599\r\n", &notes).empty());
+  EXPECT_EQ(notes.DescribeSkipped(), "1 wrong columns");
+}
+
+TEST(CabrilloReader, GenericDigitalModeMappedOnlyWhenAsked) {
+  const std::string line = "QSO: 14080 DG 2024-06-08 1200 PY2XB 599 SP PY2AD 599 RJ\r\n";
+  LogNotes notes;
+  EXPECT_EQ(Read(line, &notes).at(0).mode, "DG");
+  EXPECT_EQ(notes.genericDigital, 1);
+  LogNotes mapped;
+  EXPECT_EQ(Read(line, &mapped, "BPSK63").at(0).mode, "BPSK63");
+  EXPECT_EQ(mapped.genericDigital, 0);
+}
+
+TEST(CabrilloReader, DamagedFilesNameTheLine) {
   struct Case {
     std::string text;
     int line;
     const char* message;
   } cases[] = {
-      {Log("QSO: 7035 RY 2017-05-15 0905 PY2AA 599 PY1ZZ\r\n"), 5, "too few columns"},
-      {Log("QSO: 7.035 RY 2017-05-15 0905 PY2AA 599 SP PY1ZZ 599 RJ\r\n"), 5,
-       "'7.035' is not a frequency"},
-      {Log("QSO: 7035 RY 15-05-2017 0905 PY2AA 599 SP PY1ZZ 599 RJ\r\n"), 5, "unknown date"},
-      {Log("QSO: 7035 RY 2017-02-30 0905 PY2AA 599 SP PY1ZZ 599 RJ\r\n"), 5, "unknown date"},
-      {Log("QSO: 7035 RY 2017-05-15 09:05 PY2AA 599 SP PY1ZZ 599 RJ\r\n"), 5, "unknown time"},
-      {Log("QSO: 7035 RY 2017-05-15 090500 PY2AA 599 SP PY1ZZ 599 RJ\r\n"), 5, "unknown time"},
       {"START-OF-LOG: 3.0\r\nQSO: 7035 RY 2017-05-15 0905 PY2AA 599 SP PY1ZZ 599 RJ\r\n", 2,
        "ends early"},
       {Log("") + "QSO: 7035 RY 2017-05-15 0905 PY2AA 599 SP PY1ZZ 599 RJ\r\n", 6,
@@ -89,7 +146,8 @@ TEST(CabrilloReader, FaultsNameTheLine) {
   };
   for (const Case& c : cases) {
     try {
-      ReadCabrillo(c.text, "log.cbr");
+      LogNotes notes;
+      ReadCabrillo(c.text, "log.cbr", MappingRules(), &notes);
       ADD_FAILURE() << "accepted: " << c.text;
     } catch (const InputError& e) {
       EXPECT_EQ(e.file(), "log.cbr");

@@ -8,7 +8,14 @@
 
 #include <sstream>
 
+#ifndef _WIN32
+#include <sys/resource.h>
+
+#include <csignal>
+#endif
+
 #include "tests/replay/scratch_folder.h"
+#include "tools/replay/replay_session.h"
 
 namespace {
 
@@ -17,9 +24,10 @@ struct Result {
   std::string out, err;
 };
 
-Result Replay(const std::vector<std::string>& args) {
+Result Replay(const std::vector<std::string>& args, const std::string& input = "") {
   std::ostringstream out, err;
-  const int status = RunReplay(args, out, err);
+  std::istringstream in(input);
+  const int status = RunReplay(args, out, err, in);
   return {status, out.str(), err.str()};
 }
 
@@ -77,8 +85,9 @@ TEST(ReplayRun, ScoresALogAndCountsEveryVerdict) {
   EXPECT_EQ(r.out.substr(r.out.size() - 2), "\r\n");
 
   EXPECT_EQ(r.err, "tzq-replay: " + log +
-                       ": 10 QSOs read, 7 stored (1 dupe, 1 unacceptable area), 3 refused "
-                       "(1 wrong band, 1 wrong mode, 1 no exchange); wrote " +
+                       ": 10 QSOs read: 7 stored (5 counted, 1 duplicate, 1 unacceptable area), 3 "
+                       "refused (1 wrong band, 1 wrong mode, 1 no exchange), 0 skipped, 0 outside "
+                       "the period 2024-06-08 to 2024-06-09; wrote " +
                        InFolder(folder / "out", "BadQSO_StatsTZQ_09_06_2024.txt") + "\n");
 
   const std::string bad = folder.Read("out/BadQSO_StatsTZQ_09_06_2024.txt");
@@ -126,11 +135,44 @@ TEST(ReplayRun, HtmlReportAndCabrilloExportWithHeaderOptions) {
   size_t lines = 0;
   for (size_t pos = 0; (pos = cbr.find("\r\nQSO: ", pos)) != std::string::npos; ++pos) ++lines;
   EXPECT_EQ(lines, 7u);
+}
 
-  // The settings file remembers the header for the next export.
-  const Result again = Replay({log, "--cabrillo", "--out", folder / "out"});
-  ASSERT_EQ(again.status, 0) << again.err;
-  EXPECT_NE(folder.Read("out/PY2AA.cbr").find("\r\nNAME: Ana Maria\r\n"), std::string::npos);
+TEST(ReplayRun, HeaderValuesReachOnlyTheirOwnRunUnlessASettingsFileIsChosen) {
+  ScratchFolder folder;
+  const std::string first = folder.Write("first.adi", kLog);
+  std::string other = kLog;
+  for (size_t pos; (pos = other.find("PY2AA")) != std::string::npos;)
+    other.replace(pos, 5, "PY3ZZ");
+  const std::string second = folder.Write("second.adi", other);
+  const std::string settings = folder / "my.ini";
+  // Each export's header, run by run: the options given and what must not
+  // show (an earlier run's value).
+  struct Run {
+    std::vector<std::string> args;
+    const char* cbr;
+    const char* present;
+    const char* absent;
+  } runs[] = {
+      {{first, "--name", "Ana", "--soapbox", "Hi", "--operators", "PY2AA PY2BB"},
+       "PY2AA.cbr",
+       "\r\nNAME: Ana\r\n",
+       nullptr},
+      {{second}, "PY3ZZ.cbr", "\r\nOPERATORS: PY3ZZ\r\n", "Ana"},
+      {{first, "--settings", settings, "--name", "Bia"}, "PY2AA.cbr", "\r\nNAME: Bia\r\n", nullptr},
+      {{second, "--settings", settings}, "PY3ZZ.cbr", "\r\nNAME: Bia\r\n", nullptr},
+      {{second}, "PY3ZZ.cbr", "\r\nNAME: \r\n", "Bia"},
+  };
+  for (Run& run : runs) {
+    run.args.insert(run.args.end(), {"--cabrillo", "--out", folder / "out"});
+    const Result r = Replay(run.args);
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string cbr = folder.Read(std::string("out/") + run.cbr);
+    EXPECT_NE(cbr.find(run.present), std::string::npos) << run.args[0] << "\n" << cbr;
+    if (run.absent != nullptr) {
+      EXPECT_EQ(cbr.find(run.absent), std::string::npos) << cbr;
+    }
+  }
+  EXPECT_NE(folder.Read("my.ini").find("Name=Bia"), std::string::npos);
 }
 
 TEST(ReplayRun, AnExportedCabrilloLogScoresAsItsAdif) {
@@ -141,7 +183,8 @@ TEST(ReplayRun, AnExportedCabrilloLogScoresAsItsAdif) {
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.out.find("\r\nTotal\t 5\t 21\t 4\r\nDupe\t 1\r\n"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("\r\nScore: 21*4 = 84\r\n"), std::string::npos) << r.out;
-  EXPECT_NE(r.err.find(": 7 QSOs read, 7 stored (1 dupe, 1 unacceptable area), 0 refused"),
+  EXPECT_NE(r.err.find(": 7 QSOs read: 7 stored (5 counted, 1 duplicate, 1 unacceptable area), 0 "
+                       "refused"),
             std::string::npos)
       << r.err;
 }
@@ -157,11 +200,75 @@ TEST(ReplayRun, PeriodDefaultsToTheEarliestAndLatestQsoDates) {
   EXPECT_EQ(r.out.rfind("      TZQ 31.12-10.06.2024\r\n", 0), 0u) << r.out;
   EXPECT_TRUE(folder.Exists("out/BadQSO_StatsTZQ_10_06_2024.txt"));
 
-  const Result given =
-      Replay({log, "--out", folder / "out", "--period", "2024-06-08", "2024-06-09"});
-  ASSERT_EQ(given.status, 0) << given.err;
-  EXPECT_EQ(given.out.rfind("      TZQ 08.06-09.06.2024\r\n", 0), 0u) << given.out;
-  EXPECT_NE(given.out.find("\r\nTotal\t 3\t 6\t 1\r\n"), std::string::npos) << given.out;
+  EXPECT_NE(r.err.find("0 outside the period 2023-12-31 to 2024-06-10;"), std::string::npos)
+      << r.err;
+
+  // A given period keeps only the QSOs inside it.
+  struct Case {
+    const char *start, *end, *title, *total, *summary;
+  } cases[] = {
+      {"2024-01-01", "2024-06-10", "TZQ 01.01-10.06.2024", "Total\t 2\t 4\t 1",
+       "3 QSOs read: 2 stored (2 counted, 0 duplicates, 0 unacceptable area), 0 refused (0 wrong "
+       "band, 0 wrong mode, 0 no exchange), 0 skipped, 1 outside the period 2024-01-01 to "
+       "2024-06-10;"},
+      {"2023-12-31T23:59", "2024-01-01T00:00:00", "TZQ 31.12-01.01.2024", "Total\t 2\t 4\t 1",
+       "1 outside the period 2023-12-31T23:59:00 to 2024-01-01T00:00:00;"},
+      {"2024-06-08", "2024-06-09", "TZQ 08.06-09.06.2024", "Total\t 0\t 0\t 0",
+       "3 outside the period 2024-06-08 to 2024-06-09;"},
+  };
+  for (const Case& c : cases) {
+    const Result given = Replay({log, "--out", folder / "out", "--period", c.start, c.end});
+    ASSERT_EQ(given.status, 0) << given.err;
+    EXPECT_NE(given.out.find(c.title), std::string::npos) << given.out;
+    EXPECT_NE(given.out.find(c.total), std::string::npos) << given.out;
+    EXPECT_NE(given.err.find(c.summary), std::string::npos) << given.err;
+  }
+}
+
+TEST(ReplayRun, SeveralLogsMergeByTimeAndStandardInputIsALog) {
+  ScratchFolder folder;
+  const std::string a =
+      folder.Write("a.adi", Qso("PY1AA", "20240608", "1300", "40m", "RTTY", "", "RJ") +
+                                Qso("PY1AB", "20240608", "1100", "40m", "RTTY", "", "RJ"));
+  const std::string b = Qso("py1aa", "20240608", "1200", "40M", "rtty", "", "RJ");
+  const Result r = Replay({a, "-", "--out", folder / "out"}, b);
+  ASSERT_EQ(r.status, 0) << r.err;
+  // Merged: 1100 PY1AB, 1200 py1aa, 1300 PY1AA, so the 1300 QSO is the
+  // duplicate of the one from standard input, spelled differently.
+  EXPECT_NE(r.err.find(a + ", -: 3 QSOs read: 3 stored (2 counted, 1 duplicate"), std::string::npos)
+      << r.err;
+  EXPECT_NE(folder.Read("out/BadQSO_StatsTZQ_08_06_2024.txt")
+                .find("QSO:  7040  RTTY  2024-06-08 1300  PY2AA  599  SP  PY1AA  599  RJ   DUPE"),
+            std::string::npos);
+  EXPECT_NE(r.out.find("\r\n40m\t 2\t 4\t 1\r\n"), std::string::npos) << r.out;  // one row
+  EXPECT_EQ(r.out.find("40M"), std::string::npos) << r.out;
+}
+
+TEST(ReplayRun, OddRecordsAreSkippedOrUnderStrictStopTheRun) {
+  ScratchFolder folder;
+  std::string no_mode = Qso("PY1AB", "20240608", "1201", "40m", "RTTY", "", "RJ");
+  no_mode.erase(no_mode.find("<MODE:4>RTTY"), 12);
+  const std::string log = folder.Write(
+      "odd.adi", "<EOH>\r\n" + Qso("PY1AA", "20240608", "1200", "40m", "RTTY", "", "RJ") + no_mode +
+                     Qso("PY1AC", "20240608", "1202", "40m", "RTTY", "", "RS") +
+                     "<APP_LoTW_EOF>\r\n");
+  Result r = Replay({log, "--out", folder / "out"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err.rfind("tzq-replay: " + log +
+                            ":3: MODE: missing (every QSO needs CALL, QSO_DATE, TIME_ON, MODE and "
+                            "BAND or FREQ) (QSO skipped)\n",
+                        0),
+            0u)
+      << r.err;
+  EXPECT_NE(r.err.find(": 3 QSOs read: 2 stored (2 counted,"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find(", 1 skipped (1 no MODE), 0 outside"), std::string::npos) << r.err;
+
+  r = Replay({log, "--out", folder / "strict", "--strict"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.err, "tzq-replay: " + log +
+                       ":3: MODE: missing (every QSO needs CALL, QSO_DATE, TIME_ON, MODE and BAND "
+                       "or FREQ) (--strict)\n");
+  EXPECT_FALSE(folder.Exists("strict"));
 }
 
 TEST(ReplayRun, OwnCallFromTheOptionWhenTheLogHasNone) {
@@ -170,13 +277,22 @@ TEST(ReplayRun, OwnCallFromTheOptionWhenTheLogHasNone) {
       folder.Write("test.adi",
                    "<CALL:5>PY1AA<QSO_DATE:8>20240608<TIME_ON:4>1200<FREQ:5>7.040<MODE:4>RTTY"
                    "<SRX_STRING:2>RJ<STX_STRING:2>SP<EOR>");
-  Result r = Replay({log, "--out", folder / "out", "--call", "PY2ZZ", "--cabrillo"});
-  ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_NE(folder.Read("out/PY2ZZ.cbr").find("\r\nCALLSIGN: PY2ZZ\r\n"), std::string::npos);
-  // Without any own call the plug-in names the file itself.
-  r = Replay({log, "--out", folder / "none", "--cabrillo"});
-  ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_TRUE(folder.Exists("none/KVTZ.cbr"));
+  // The summary names the file as the plug-in's writer names it.
+  const char* calls[][2] = {
+      {"py2zz", "PY2ZZ.cbr"}, {"PY2XB/1", "PY2XB_1.cbr"}, {"CON", "CON_.cbr"}};
+  for (const auto& c : calls) {
+    const Result r = Replay({log, "--out", folder / "out", "--call", c[0], "--cabrillo"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find(", " + InFolder(folder / "out", c[1]) + "\n"), std::string::npos) << r.err;
+    EXPECT_NE(folder.Read(std::string("out/") + c[1]).find("\r\nCALLSIGN: "), std::string::npos);
+  }
+  // Without any own call there is nothing to export under.
+  const Result r = Replay({log, "--out", folder / "none", "--cabrillo"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.err,
+            "tzq-replay: --cabrillo: the log names no own callsign for the export; give --call "
+            "CALL\nTry 'tzq-replay --help'.\n");
+  EXPECT_FALSE(folder.Exists("none"));
 }
 
 TEST(ReplayRun, AnEmptyLogNeedsAPeriod) {
@@ -184,13 +300,14 @@ TEST(ReplayRun, AnEmptyLogNeedsAPeriod) {
   const std::string log = folder.Write("empty.adi", "Nothing logged yet\r\n<EOH>\r\n");
   Result r = Replay({log, "--out", folder / "out"});
   EXPECT_EQ(r.status, 2);
-  EXPECT_EQ(r.err, "tzq-replay: " + log + ": no QSOs (give --period to score an empty log)\n");
+  EXPECT_EQ(r.err,
+            "tzq-replay: " + log + ": no QSOs to score (give --period to score an empty log)\n");
   EXPECT_FALSE(folder.Exists("out"));
 
   r = Replay({log, "--out", folder / "out", "--period", "2024-06-08", "2024-06-09"});
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.out.find("\r\nTotal\t 0\t 0\t 0\r\n"), std::string::npos) << r.out;
-  EXPECT_NE(r.err.find(": 0 QSOs read, 0 stored"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find(": 0 QSOs read: 0 stored"), std::string::npos) << r.err;
 }
 
 TEST(ReplayRun, BadLogsExitWith2NamingFileLineAndFieldAndWriteNothing) {
@@ -202,12 +319,14 @@ TEST(ReplayRun, BadLogsExitWith2NamingFileLineAndFieldAndWriteNothing) {
       {"truncated.adi",
        "<EOH>\r\n" + Qso("PY1AA", "20240608", "1200", "40m", "RTTY", "", "RJ") + "<CALL:5>PY1A",
        ":3: CALL: declares 5 bytes but the file ends after 4 (truncated file?)"},
-      {"date.adi", "\r\n" + Qso("PY1AA", "2024-06-08", "1200", "40m", "RTTY", "", "RJ"),
-       ":2: QSO_DATE: unknown date '2024-06-08' (YYYYMMDD expected)"},
+      {"owncall.adi",
+       "\r\n<CALL:5>PY1AA<QSO_DATE:8>20240608<TIME_ON:4>1200<BAND:3>40m<MODE:4>RTTY"
+       "<STATION_CALLSIGN:7>PY2 AA/<EOR>",
+       ":2: own call: 'PY2 AA/' is not a callsign"},
       {"length.adi", "<CALL:5>PY1AA<MODE:four>RTTY<EOR>", ":1: MODE: bad length 'four'"},
       {"gt.adi", "\n\n<CALL:5 PY1AA<EOR>", ":3: CALL: tag has no closing '>'"},
       {"required.adi", "<CALL:5>PY1AA<QSO_DATE:8>20240608<TIME_ON:4>1200<MODE:4>RTTY<EOR>",
-       ":1: BAND: missing"},
+       ":1: BAND: missing, and no FREQ either (QSO skipped)\ntzq-replay: "},
       {"log.cbr", "START-OF-LOG: 3.0\r\nQSO: 7040 RY 2024-06-08 1200 PY2AA 599 SP PY1AA 599 RJ\r\n",
        ":2: END-OF-LOG: missing"},
   };
@@ -242,7 +361,7 @@ TEST(ReplayRun, BadOptionsExitWith2AndPointToHelp) {
 
   r = Replay({"--help"});
   EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.out.rfind("Usage: tzq-replay [OPTIONS] LOG\n", 0), 0u);
+  EXPECT_EQ(r.out.rfind("Usage: tzq-replay [OPTIONS] LOG...\n", 0), 0u);
   EXPECT_EQ(r.err, "");
 }
 
@@ -258,20 +377,52 @@ TEST(ReplayRun, APluginThatCannotBeLoadedExitsWith1) {
   }
 }
 
-TEST(ReplayTally, EachCallCountedOnceByItsLines) {
+#ifndef _WIN32
+// A disk that fills during the run: the file size limit makes every write
+// past it fail as a full disk does.
+TEST(ReplayRun, AnOutputCutShortByAFullDiskExitsWith1) {
+  ScratchFolder folder;
+  std::string log;
+  for (int i = 0; i < 300; ++i) {
+    log += Qso("PY1A" + std::string(1, static_cast<char>('A' + i % 26)), "20240608", "1200", "30m",
+               "RTTY", "", "RJ");
+  }
+  const std::string path = folder.Write("full.adi", log);
+  struct rlimit saved;
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+  struct rlimit small = saved;
+  small.rlim_cur = 8192;
+  void (*previous)(int) = signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  const Result r = Replay({path, "--out", folder / "out"});
+  setrlimit(RLIMIT_FSIZE, &saved);
+  signal(SIGXFSZ, previous);
+  EXPECT_EQ(r.status, 1);
+  const std::string name = InFolder(folder / "out", "BadQSO_StatsTZQ_08_06_2024.txt");
+  EXPECT_NE(r.err.find("\ntzq-replay: " + name + ": incomplete: "), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("where the refusals and duplicates need 300 (disk full?)\n"),
+            std::string::npos)
+      << r.err;
+}
+#endif
+
+TEST(ReplayTally, EachCallCountedOnceInTheFirstGroupThatApplies) {
   ReplayTally t;
   t.Count(1, "");
   t.Count(1,
           "QSO:  x   Code Area is not acceptable !!!\r\nQSO:  x   DUPE !!!\r\n"
           "QSO:  x   DUPE !!!\r\n");
   t.Count(1, "QSO:  x   DUPE !!!\r\n");
+  t.Count(1, "QSO:  x   Code Area is not acceptable !!!\r\n");
   t.Count(0, "QSO:  x   WRONG BAND !!!\r\n");
   t.Count(0, "QSO:  x   WRONG MODE !!!\r\n");
   t.Count(0, "QSO:  x   NO RX NUMBER !!!\r\n");
   t.Count(0, "");
+  EXPECT_EQ(t.read, 8);
   EXPECT_EQ(t.Describe(),
-            "7 QSOs read, 3 stored (2 dupes, 1 unacceptable area), 4 refused (1 wrong band, 1 "
-            "wrong mode, 1 no exchange, 1 without a reason)");
+            "4 stored (1 counted, 2 duplicates, 1 unacceptable area; 1 duplicate also had an "
+            "unacceptable area and counted as duplicate), 4 refused (1 wrong band, 1 wrong mode, "
+            "1 no exchange, 1 without a reason)");
 }
 
 }  // namespace

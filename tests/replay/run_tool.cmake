@@ -2,6 +2,7 @@
 # Windows build) and checks what it did.
 #   -DTOOL=program  -DEMULATOR=wrapper or empty  -DWORK=fresh working folder
 #   -DARGS=arguments separated by |
+#   -DINPUT=file given as standard input (default: none)
 #   -DSTATUS=expected exit status (default 0)
 #   -DSTDOUT_MATCH= / -DSTDERR_MATCH= regular expressions the streams must match
 #   -DEXPECT=produced=expected|...   files (relative to WORK; "stdout" is the
@@ -15,8 +16,12 @@ if(NOT DEFINED STATUS)
   set(STATUS 0)
 endif()
 
+set(input "")
+if(DEFINED INPUT)
+  set(input INPUT_FILE "${INPUT}")
+endif()
 execute_process(COMMAND ${EMULATOR} "${TOOL}" ${args}
-  WORKING_DIRECTORY "${WORK}"
+  WORKING_DIRECTORY "${WORK}" ${input}
   OUTPUT_FILE "${WORK}/stdout" ERROR_FILE "${WORK}/stderr"
   RESULT_VARIABLE status)
 file(READ "${WORK}/stdout" out)

@@ -35,8 +35,8 @@ bool AllDigits(std::string_view s) {
 }  // namespace
 
 const AdifField* AdifRecord::Find(std::string_view name) const {
-  for (auto it = fields.rbegin(); it != fields.rend(); ++it) {
-    if (it->name == name) return &*it;
+  for (const AdifField& field : fields) {
+    if (field.name == name) return &field;
   }
   return nullptr;
 }
@@ -93,6 +93,11 @@ bool VisitAdif(std::string_view bytes, const std::string& file,
           ++records;
         }
         used = 0;
+      } else if (name == "EOF" ||
+                 (name.size() > 4 && name.compare(name.size() - 4, 4, "_EOF") == 0)) {
+        // Some loggers and confirmation services close the file with an end
+        // marker of their own; nothing after it belongs to the log.
+        break;
       } else {
         throw InputError(file, tag_line, name, "field has no length (<NAME:LENGTH> expected)");
       }

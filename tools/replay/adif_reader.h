@@ -6,7 +6,9 @@
 //     LENGTH bytes of data (bytes, not characters: "São" is 4 long in UTF-8),
 //     so data may hold '<' and '>' and any byte value;
 //   - field names are matched in any letter case and kept in upper case;
-//   - a record ends with <EOR>; empty records are skipped.
+//   - a record ends with <EOR>; empty records are skipped;
+//   - an end marker without a length (<EOF>, <APP_LoTW_EOF>, any <..._EOF>)
+//     ends the log: what follows is ignored.
 // Faults (no '>', a missing or non-numeric length, data running past the end
 // of the file, a last record without <EOR>) throw InputError naming the file,
 // the line and the field.
@@ -28,7 +30,7 @@ struct AdifRecord {
   std::vector<AdifField> fields;
 
   // The field called `name` (upper case), or null. A field given twice
-  // answers with its last value, as a later edit overrides an earlier one.
+  // answers with its first value (the mapping warns about the second).
   const AdifField* Find(std::string_view name) const;
   // The field's value when present and not empty, else null.
   const std::string* Value(std::string_view name) const;

@@ -1,7 +1,10 @@
 #include "tools/replay/cabrillo_reader.h"
 
 #include <cctype>
+#include <cstdint>
+#include <map>
 
+#include "engine/text.h"
 #include "tools/replay/input_error.h"
 #include "tools/replay/qso_mapping.h"
 
@@ -51,43 +54,88 @@ std::string TagOf(std::string_view line) {
   return Upper(line.substr(0, colon));
 }
 
-ReplayQso ParseQsoLine(std::string_view line, int number, const std::string& file) {
-  const std::vector<std::string_view> w = Words(line);
-  if (w.size() < 9) {
-    throw InputError(file, number, "QSO",
-                     "too few columns (freq mode date time mycall sent call rcvd expected)");
+// Letters, digits and "/", with at least one letter and one digit: what
+// every callsign has and no report or exchange column does.
+bool LooksLikeCall(std::string_view word) {
+  bool letter = false, digit = false;
+  for (char c : word) {
+    const bool is_letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+    const bool is_digit = c >= '0' && c <= '9';
+    if (!is_letter && !is_digit && c != '/') return false;
+    letter = letter || is_letter;
+    digit = digit || is_digit;
+  }
+  return letter && digit;
+}
+
+struct QsoLine {
+  int number;
+  std::string_view text;
+  std::vector<std::string_view> words;
+};
+
+// The line as the host's QSO, or false with the reason in `notes`.
+bool ParseQsoLine(const QsoLine& line, size_t layout, const std::string& file,
+                  const MappingRules& rules, ReplayQso* out, LogNotes* notes) {
+  const std::vector<std::string_view>& w = line.words;
+  auto skip = [&](const char* reason, const std::string& message) {
+    notes->Skip(reason, file, line.number, "QSO", message);
+    return false;
+  };
+  if (line.text.find('\0') != std::string_view::npos) {
+    return skip("NUL byte", "holds a NUL byte, which would cut a value");
+  }
+  if (w.size() != layout) {
+    return skip("wrong columns", std::string(w.size() < layout ? "too few" : "too many") +
+                                     " columns (" + std::to_string(w.size() - 1) +
+                                     ", where this log's QSO lines have " +
+                                     std::to_string(layout - 1) + ")");
   }
   ReplayQso qso;
-  qso.line = number;
-  if (!AllDigits(w[1]) || w[1].size() > 7) {
-    throw InputError(file, number, "QSO", "'" + std::string(w[1]) + "' is not a frequency in kHz");
+  qso.file = file;
+  qso.line = line.number;
+  if (!AllDigits(w[1]) || w[1].size() > 10) {
+    return skip("bad frequency", "'" + std::string(w[1]) + "' is not a frequency in kHz");
   }
-  const unsigned khz = static_cast<unsigned>(std::stoul(std::string(w[1])));
-  qso.freqHz = khz * 1000u;
-  qso.band = BandOfFrequency(qso.freqHz);
+  const uint64_t hz = std::stoull(std::string(w[1])) * 1000u;
+  if (hz > 0xFFFFFFFFu) {
+    return skip("bad frequency",
+                std::string(w[1]) + " kHz is above what the host can pass (4294967 kHz)");
+  }
+  qso.freqHz = static_cast<unsigned>(hz);
+  qso.band = BandOfFrequency(hz);
   qso.mode = HostModeOfCabrillo(w[2]);
+  if (IsGenericDigital(qso.mode)) {
+    if (rules.dgMode.empty()) {
+      ++notes->genericDigital;
+    } else {
+      qso.mode = rules.dgMode;
+    }
+  }
 
   int year, month, day, hour, minute, second;
   const std::string date = std::string(w[3]);
   if (date.size() != 10 || date[4] != '-' || date[7] != '-' ||
       !ParseAdifDate(date.substr(0, 4) + date.substr(5, 2) + date.substr(8, 2), &year, &month,
                      &day)) {
-    throw InputError(file, number, "QSO", "unknown date '" + date + "' (YYYY-MM-DD expected)");
+    return skip("bad date", "no such date '" + date + "' (YYYY-MM-DD expected)");
   }
   if (w[4].size() != 4 || !ParseAdifTime(w[4], &hour, &minute, &second)) {
-    throw InputError(file, number, "QSO",
-                     "unknown time '" + std::string(w[4]) + "' (HHMM expected)");
+    return skip("bad time", "no such time '" + std::string(w[4]) + "' (HHMM expected)");
   }
-  qso.date = year * 10000 + month * 100 + day;
-  qso.oleDays = OleDays(year, month, day, hour, minute, 0);
+  SetQsoTime(&qso, year, month, day, hour, minute, 0);
 
   // After the time: mycall, n sent columns, call, n received columns and
   // perhaps the transmitter number.
   const size_t rest = w.size() - 5;
   const size_t n = (rest % 2 == 0 ? rest - 2 : rest - 3) / 2;
   const size_t sent = 6, call = sent + n, rcvd = call + 1;
-  qso.ownCall = std::string(w[5]);
-  qso.call = std::string(w[call]);
+  if (!LooksLikeCall(w[call])) {
+    return skip("wrong columns", "'" + std::string(w[call]) +
+                                     "' stands where the worked call belongs (a column missing?)");
+  }
+  qso.ownCall = text::ToUpper(w[5]);
+  qso.call = text::ToUpper(w[call]);
   if (n == 1) {
     qso.exchSent = std::string(w[sent]);
     qso.exchRcvd = std::string(w[rcvd]);
@@ -98,7 +146,8 @@ ReplayQso ParseQsoLine(std::string_view line, int number, const std::string& fil
     qso.exchRcvd = Join(w, rcvd + 1, rcvd + n);
   }
   qso.dxPrefix = PrefixOfCall(qso.call);
-  return qso;
+  *out = std::move(qso);
+  return true;
 }
 
 }  // namespace
@@ -111,8 +160,9 @@ bool LooksLikeCabrillo(std::string_view bytes) {
   return Upper(bytes.substr(first, 13)) == "START-OF-LOG:";
 }
 
-std::vector<ReplayQso> ReadCabrillo(std::string_view bytes, const std::string& file) {
-  std::vector<ReplayQso> qsos;
+std::vector<ReplayQso> ReadCabrillo(std::string_view bytes, const std::string& file,
+                                    const MappingRules& rules, LogNotes* notes) {
+  std::vector<QsoLine> lines;
   bool ended = false;
   int number = 0;
   size_t pos = 0;
@@ -126,13 +176,32 @@ std::vector<ReplayQso> ReadCabrillo(std::string_view bytes, const std::string& f
     const std::string tag = TagOf(line);
     if (tag == "QSO") {
       if (ended) throw InputError(file, number, "QSO", "QSO line after END-OF-LOG");
-      qsos.push_back(ParseQsoLine(line, number, file));
+      lines.push_back(QsoLine{number, line, Words(line)});
     } else if (tag == "END-OF-LOG") {
       ended = true;
     }
   }
   if (!ended) {
     throw InputError(file, number, "END-OF-LOG", "missing: the log ends early (truncated file?)");
+  }
+
+  // The layout is what most lines agree on; a tie goes to the earlier one.
+  std::map<size_t, size_t> counts;
+  size_t layout = 0, best = 0;
+  for (const QsoLine& line : lines) {
+    const size_t count = ++counts[line.words.size()];
+    if (count > best) {
+      best = count;
+      layout = line.words.size();
+    }
+  }
+  // Fewer than mycall, one column each way and the call cannot be a layout.
+  if (layout < 9) layout = 11;
+
+  std::vector<ReplayQso> qsos;
+  for (const QsoLine& line : lines) {
+    ReplayQso qso;
+    if (ParseQsoLine(line, layout, file, rules, &qso, notes)) qsos.push_back(std::move(qso));
   }
   return qsos;
 }

@@ -5,17 +5,26 @@
 // equal numbers: the first is the report, the rest the exchange (a single
 // column is the exchange alone); a trailing odd column is the transmitter
 // number and is dropped. The band comes from the frequency, the country
-// prefix from the worked call. Faults throw InputError with file and line.
+// prefix from the worked call, calls are upper-cased.
+// A log's QSO lines share one layout: the number of columns most of them
+// have. A line with more or fewer (a column left out shifts every column
+// after it), a worked call that is no callsign, a date, time or frequency
+// that cannot be, or a NUL byte skips that line with a warning in `notes`.
+// A file that ends before END-OF-LOG or has QSO lines after it throws
+// InputError with file and line.
 #pragma once
 
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "tools/replay/log_notes.h"
+#include "tools/replay/qso_mapping.h"
 #include "tools/replay/replay_qso.h"
 
 // True when the first non-blank line (after a UTF-8 byte-order mark) is a
 // START-OF-LOG tag.
 bool LooksLikeCabrillo(std::string_view bytes);
 
-std::vector<ReplayQso> ReadCabrillo(std::string_view bytes, const std::string& file);
+std::vector<ReplayQso> ReadCabrillo(std::string_view bytes, const std::string& file,
+                                    const MappingRules& rules, LogNotes* notes);

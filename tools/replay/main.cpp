@@ -11,5 +11,5 @@
 int main(int argc, char** argv) {
   UseBinaryStandardStreams();
   const std::vector<std::string> args(argv + 1, argv + argc);
-  return RunReplay(args, std::cout, std::cerr);
+  return RunReplay(args, std::cout, std::cerr, std::cin);
 }

@@ -63,64 +63,32 @@ bool IsBrazilianStart(std::string_view call) {
          (call[0] == 'Z' && call[1] >= 'V' && call[1] <= 'Z');
 }
 
-// The part of a compound callsign that says where the station is: "PY0F" in
-// PY0F/PY2AA and PY2AA/PY0F, the home call in PY2AA/P.
-std::string_view LocationPart(std::string_view call) {
-  static const char* const kSuffixes[] = {"P", "M", "MM", "AM", "QRP", "A", "R", "LH"};
-  std::string_view best;
-  bool found = false;
-  size_t start = 0;
-  while (start <= call.size()) {
-    size_t end = call.find('/', start);
-    if (end == std::string_view::npos) end = call.size();
-    const std::string_view part = call.substr(start, end - start);
-    start = end + 1;
-    if (part.empty()) continue;
-    bool suffix = part.size() == 1 && IsDigit(part[0]);
-    for (const char* s : kSuffixes) suffix = suffix || part == s;
-    if (suffix) continue;
-    if (!found || part.size() < best.size()) best = part;
-    found = true;
-  }
-  return found ? best : call;
-}
+}  // namespace
 
-[[noreturn]] void Fail(const std::string& file, const AdifRecord& record, const char* field,
-                       const std::string& message) {
-  const AdifField* f = record.Find(field);
-  throw InputError(file, f != nullptr ? f->line : record.line, field, message);
-}
-
-const std::string& Required(const AdifRecord& record, const std::string& file, const char* field) {
-  const std::string* value = record.Value(field);
-  if (value == nullptr) {
-    Fail(file, record, field,
-         record.Find(field) != nullptr
-             ? "empty"
-             : "missing (every QSO needs CALL, QSO_DATE, TIME_ON, MODE and BAND or FREQ)");
-  }
-  return *value;
-}
-
-std::string FirstOf(const AdifRecord& record, std::initializer_list<const char*> fields) {
-  for (const char* field : fields) {
-    if (const std::string* value = record.Value(field)) return *value;
-  }
+std::string ContestMode(std::string_view mode) {
+  const std::string m = text::ToUpper(Trim(mode));
+  if (m == "RTTY") return m;
+  if (m == "PSK31" || m == "PSK63" || m == "PSK125") return "B" + m;
+  if (m == "BPSK31" || m == "BPSK63" || m == "BPSK125") return m;
   return std::string();
 }
 
-}  // namespace
+bool IsGenericDigital(std::string_view mode) {
+  const std::string m = text::ToUpper(Trim(mode));
+  return m == "DG" || m == "DIGI" || m == "DIGITAL" || m == "DATA";
+}
 
 std::string HostModeOfAdif(std::string_view mode, std::string_view submode) {
-  const std::string m = text::ToUpper(Trim(mode));
-  const std::string sub = text::ToUpper(Trim(submode));
-  if (m == "RTTY") return "RTTY";
+  mode = Trim(mode);
+  submode = Trim(submode);
+  const std::string m = text::ToUpper(mode);
   if (m == "PSK") {
-    if (sub == "PSK31" || sub == "PSK63" || sub == "PSK125") return "B" + sub;
+    const std::string sub = ContestMode(submode);
+    if (!sub.empty() && sub != "RTTY") return sub;
     return std::string(submode.empty() ? mode : submode);
   }
-  if (m == "PSK31" || m == "PSK63" || m == "PSK125") return "B" + m;
-  if (m == "BPSK31" || m == "BPSK63" || m == "BPSK125") return m;
+  const std::string contest = ContestMode(mode);
+  if (!contest.empty()) return contest;
   return std::string(submode.empty() ? mode : submode);
 }
 
@@ -138,6 +106,42 @@ std::string BandOfFrequency(uint64_t hz) {
     if (hz >= band.low && hz <= band.high) return band.name;
   }
   return std::string();
+}
+
+std::string HostBand(std::string_view band) {
+  band = Trim(band);
+  for (const BandEdge& edge : kBands) {
+    if (text::EqualsNoCase(band, edge.name)) return edge.name;
+  }
+  return std::string(band);
+}
+
+uint64_t BandEdgeHz(std::string_view band) {
+  for (const BandEdge& edge : kBands) {
+    if (text::EqualsNoCase(Trim(band), edge.name)) return edge.low;
+  }
+  return 0;
+}
+
+std::string_view LocationPart(std::string_view call) {
+  static const char* const kSuffixes[] = {"P", "M", "MM", "AM", "QRP", "A", "R", "LH"};
+  std::string_view best;
+  bool found = false;
+  size_t start = 0;
+  while (start <= call.size()) {
+    size_t end = call.find('/', start);
+    if (end == std::string_view::npos) end = call.size();
+    const std::string_view part = call.substr(start, end - start);
+    start = end + 1;
+    if (part.empty()) continue;
+    bool suffix = part.size() == 1 && IsDigit(part[0]);
+    for (const char* s : kSuffixes) suffix = suffix || part == s;
+    if (suffix) continue;
+    // Strictly shorter: of two equal lengths the first part stays.
+    if (!found || part.size() < best.size()) best = part;
+    found = true;
+  }
+  return found ? best : call;
 }
 
 bool IsBrazilianPrefix(std::string_view prefix) {
@@ -203,65 +207,158 @@ bool ParseAdifTime(std::string_view text, int* hour, int* minute, int* second) {
   return *hour < 24 && *minute < 60 && *second < 60;
 }
 
-ReplayQso MapAdifRecord(const AdifRecord& record, const std::string& file,
-                        const std::string& fallback_own_call) {
+namespace {
+
+// The record's fields as the mapping reads them: the first of each name,
+// trimmed; a NUL byte in a field that is read makes the record unusable
+// (the host's texts end at the first NUL, which would change the call).
+class Fields {
+ public:
+  Fields(const AdifRecord& record, const std::string& file, LogNotes* notes)
+      : record_(record), file_(file), notes_(notes) {}
+
+  // The trimmed value, "" when absent or empty.
+  std::string_view Get(const char* name) {
+    const AdifField* field = record_.Find(name);
+    if (field == nullptr) return std::string_view();
+    if (field->value.find('\0') != std::string::npos && nul_.empty()) nul_ = name;
+    return Trim(field->value);
+  }
+  std::string_view FirstOf(std::initializer_list<const char*> names) {
+    for (const char* name : names) {
+      const std::string_view value = Get(name);
+      if (!value.empty()) return value;
+    }
+    return std::string_view();
+  }
+  int LineOf(const char* name) const {
+    const AdifField* field = record_.Find(name);
+    return field != nullptr ? field->line : record_.line;
+  }
+  bool Skip(const std::string& reason, const char* field, const std::string& message) {
+    notes_->Skip(reason, file_, LineOf(field), field, message);
+    return false;
+  }
+  // Only the first NUL is reported: the record goes anyway.
+  const std::string& nul() const { return nul_; }
+
+ private:
+  const AdifRecord& record_;
+  const std::string& file_;
+  LogNotes* notes_;
+  std::string nul_;
+};
+
+}  // namespace
+
+bool MapAdifRecord(const AdifRecord& record, const std::string& file, const MappingRules& rules,
+                   ReplayQso* out, LogNotes* notes) {
+  for (size_t i = 0; i < record.fields.size(); ++i) {
+    for (size_t j = 0; j < i; ++j) {
+      if (record.fields[j].name == record.fields[i].name) {
+        notes->Warn(file, record.fields[i].line, record.fields[i].name,
+                    "given twice in one record; the first value is kept");
+        break;
+      }
+    }
+  }
+  Fields f(record, file, notes);
   ReplayQso qso;
+  qso.file = file;
   qso.line = record.line;
-  qso.call = Required(record, file, "CALL");
+
+  const std::string_view call = f.Get("CALL");
+  const std::string_view date = f.Get("QSO_DATE");
+  const std::string_view time = f.Get("TIME_ON");
+  const std::string_view mode = f.Get("MODE");
+  const std::string_view submode = f.Get("SUBMODE");
+  const std::string_view band = f.Get("BAND");
+  const std::string_view freq = f.Get("FREQ");
+  qso.ownCall = text::ToUpper(f.FirstOf({"STATION_CALLSIGN", "OPERATOR"}));
+  qso.rstSent = std::string(f.Get("RST_SENT"));
+  qso.rstRcvd = std::string(f.Get("RST_RCVD"));
+  qso.exchSent = std::string(f.FirstOf({"STX_STRING", "STX"}));
+  qso.exchRcvd = std::string(f.FirstOf({"SRX_STRING", "SRX"}));
+  const std::string_view dxcc = f.Get("DXCC");
+  const std::string_view state = f.Get("STATE");
+  if (!f.nul().empty()) {
+    return f.Skip("NUL byte", f.nul().c_str(), "holds a NUL byte, which would cut the value");
+  }
+
+  for (const char* required : {"CALL", "QSO_DATE", "TIME_ON", "MODE"}) {
+    if (f.Get(required).empty()) {
+      return f.Skip(std::string("no ") + required, required,
+                    record.Find(required) != nullptr
+                        ? "empty"
+                        : "missing (every QSO needs CALL, QSO_DATE, TIME_ON, MODE and BAND or "
+                          "FREQ)");
+    }
+  }
+  if (band.empty() && freq.empty()) {
+    return f.Skip("no BAND or FREQ", "BAND", "missing, and no FREQ either");
+  }
+  qso.call = text::ToUpper(call);
 
   int year, month, day, hour, minute, second;
-  const std::string& date = Required(record, file, "QSO_DATE");
   if (!ParseAdifDate(date, &year, &month, &day)) {
-    Fail(file, record, "QSO_DATE", "unknown date '" + date + "' (YYYYMMDD expected)");
+    return f.Skip("bad date", "QSO_DATE",
+                  "no such date '" + std::string(date) + "' (YYYYMMDD expected)");
   }
-  const std::string& time = Required(record, file, "TIME_ON");
   if (!ParseAdifTime(time, &hour, &minute, &second)) {
-    Fail(file, record, "TIME_ON", "unknown time '" + time + "' (HHMM or HHMMSS expected)");
+    return f.Skip("bad time", "TIME_ON",
+                  "no such time '" + std::string(time) + "' (HHMM or HHMMSS expected)");
   }
-  qso.date = year * 10000 + month * 100 + day;
-  qso.oleDays = OleDays(year, month, day, hour, minute, second);
+  SetQsoTime(&qso, year, month, day, hour, minute, second);
 
-  const std::string* freq = record.Value("FREQ");
   uint64_t hz = 0;
-  if (freq != nullptr && !ParseMegahertz(*freq, &hz)) {
-    Fail(file, record, "FREQ", "'" + *freq + "' is not a frequency in MHz");
-  }
-  // The host's frequency argument is 32 bits wide; above 4.29 GHz it has
-  // nothing to say, and the band alone decides.
-  qso.freqHz = hz <= std::numeric_limits<unsigned>::max() ? static_cast<unsigned>(hz) : 0u;
-  if (const std::string* band = record.Value("BAND")) {
-    qso.band = *band;
-  } else if (freq != nullptr) {
-    qso.band = BandOfFrequency(hz);
-  } else {
-    Required(record, file, "BAND");
-  }
-
-  const std::string& mode = Required(record, file, "MODE");
-  const std::string* submode = record.Value("SUBMODE");
-  qso.mode = HostModeOfAdif(mode, submode != nullptr ? *submode : std::string());
-
-  qso.ownCall = FirstOf(record, {"STATION_CALLSIGN", "OPERATOR"});
-  if (qso.ownCall.empty()) qso.ownCall = fallback_own_call;
-  qso.rstSent = FirstOf(record, {"RST_SENT"});
-  qso.rstRcvd = FirstOf(record, {"RST_RCVD"});
-
-  if (const std::string* dxcc = record.Value("DXCC")) {
-    const std::string_view number = Trim(*dxcc);
-    int entity = 0;
-    if (number.empty() || number.size() > 4 || !Digits(number, 0, number.size(), &entity)) {
-      Fail(file, record, "DXCC", "'" + *dxcc + "' is not a DXCC entity number");
+  if (!freq.empty()) {
+    if (!ParseMegahertz(freq, &hz)) {
+      return f.Skip("bad frequency", "FREQ",
+                    "'" + std::string(freq) + "' is not a frequency in MHz");
     }
+    // The host passes hertz in 32 bits: 4.29 GHz and above cannot reach the
+    // plug-in as they are.
+    if (hz > std::numeric_limits<unsigned>::max()) {
+      return f.Skip(
+          "bad frequency", "FREQ",
+          "'" + std::string(freq) + "' MHz is above what the host can pass (4294.967295)");
+    }
+  }
+  if (!band.empty()) {
+    qso.band = HostBand(band);
+    if (freq.empty()) {
+      // Cabrillo takes a band's lower edge in kHz as the band itself.
+      hz = BandEdgeHz(qso.band);
+      if (hz != 0) ++notes->bandEdgeFrequencies;
+    }
+  } else {
+    qso.band = BandOfFrequency(hz);
+  }
+  qso.freqHz = static_cast<unsigned>(hz);
+
+  qso.mode = HostModeOfAdif(mode, submode);
+  if (IsGenericDigital(qso.mode)) {
+    if (rules.dgMode.empty()) {
+      ++notes->genericDigital;
+    } else {
+      qso.mode = rules.dgMode;
+    }
+  }
+
+  if (qso.ownCall.empty()) qso.ownCall = rules.fallbackOwnCall;
+
+  int entity = 0;
+  if (!dxcc.empty() && dxcc.size() <= 4 && Digits(dxcc, 0, dxcc.size(), &entity)) {
     qso.dxPrefix = PrefixOfDxcc(entity);
   } else {
+    if (!dxcc.empty()) {
+      notes->Warn(file, f.LineOf("DXCC"), "DXCC",
+                  "'" + std::string(dxcc) + "' is not a DXCC entity number; the call decides");
+    }
     qso.dxPrefix = PrefixOfCall(qso.call);
   }
-
-  qso.exchSent = FirstOf(record, {"STX_STRING", "STX"});
-  qso.exchRcvd = FirstOf(record, {"SRX_STRING", "SRX"});
   // A Brazilian station's state is its area, when the log kept no exchange.
-  if (qso.exchRcvd.empty() && IsBrazilianPrefix(qso.dxPrefix)) {
-    qso.exchRcvd = FirstOf(record, {"STATE"});
-  }
-  return qso;
+  if (qso.exchRcvd.empty() && IsBrazilianPrefix(qso.dxPrefix)) qso.exchRcvd = std::string(state);
+  *out = std::move(qso);
+  return true;
 }

@@ -8,8 +8,8 @@
 // The folder holding the running program, where the plug-in is built.
 std::string ProgramFolder();
 
-// Standard output and error carry the plug-in's bytes unchanged (its CR LF
-// line ends must not become CR CR LF).
+// Standard input, output and error carry bytes unchanged (a log's lengths
+// count its CR LF; the plug-in's CR LF must not become CR CR LF).
 void UseBinaryStandardStreams();
 
 // While one exists, the plug-in's modal windows that a replay cannot leave

@@ -21,6 +21,7 @@ std::string ProgramFolder() {
 void UseBinaryStandardStreams() {
   std::fflush(stdout);
   std::fflush(stderr);
+  _setmode(_fileno(stdin), _O_BINARY);
   _setmode(_fileno(stdout), _O_BINARY);
   _setmode(_fileno(stderr), _O_BINARY);
 }

@@ -1,11 +1,13 @@
 // ReplayQso: one contact as the replay hands it to AddData0, already mapped
-// from the log file's fields to the plug-in's QSO argument list.
+// from the log file's fields to the plug-in's QSO argument list. Plain data.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 struct ReplayQso {
-  int line = 0;  // where the contact starts in the log file
+  std::string file;  // the log file it came from ("-": standard input)
+  int line = 0;      // where the contact starts in that file
   std::string ownCall;
   std::string call;
   std::string mode;
@@ -16,13 +18,14 @@ struct ReplayQso {
   std::string dxPrefix;
   std::string band;
   unsigned freqHz = 0;
-  int date = 0;          // YYYYMMDD, for the default contest period
-  double oleDays = 0.0;  // the host's OLE date: days since 1899-12-30, time as fraction
+  int date = 0;          // YYYYMMDD, for the contest period
+  int64_t stamp = 0;     // YYYYMMDDHHMMSS: orders merged logs, tests the period
+  double oleDays = 0.0;  // the host's OLE date, made by the plug-in's own date code
 };
 
-// Calendar helpers for the host's OLE dates (proleptic Gregorian calendar).
+// A real day of the proleptic Gregorian calendar in the years the host's
+// dates can hold (100 to 9999).
 bool IsCalendarDate(int year, int month, int day);
-// Days from 1899-12-30 to the given date; negative before it.
-long OleDayNumber(int year, int month, int day);
-// The OLE day count of a date and time of day.
-double OleDays(int year, int month, int day, int hour, int minute, int second);
+
+// Fills date, stamp and oleDays from a checked calendar date and time.
+void SetQsoTime(ReplayQso* qso, int year, int month, int day, int hour, int minute, int second);

@@ -1,32 +1,16 @@
-// RunReplay: the whole tzq-replay program behind main(), so tests can run
-// it in-process with captured streams. Returns the exit status: 0 scored,
-// 1 the plug-in or the working folder failed, 2 bad options or log.
+// RunReplay: the whole tzq-replay program behind main(), so tests can run it
+// in-process with captured streams. Returns the exit status: 0 scored with
+// every output whole, 1 the plug-in, the working folder or an output failed,
+// 2 bad options or log (nothing written). Not reentrant: the replay moves
+// the process's working folder for its duration.
 #pragma once
 
+#include <istream>
 #include <ostream>
 #include <string>
 #include <vector>
 
-// `args` without the program name. The report goes to `out`, the summary
-// and every error to `err`. The process's working folder is the same
-// afterwards as before.
-int RunReplay(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
-
-// How the plug-in judged the QSOs of one run, from the bad-QSO file lines
-// each AddData0 call added.
-struct ReplayTally {
-  int read = 0;
-  int stored = 0;
-  int dupes = 0;    // stored with at least one DUPE line
-  int badArea = 0;  // stored with the unacceptable-area line
-  int refused = 0;  // AddData0 returned 0
-  int wrongBand = 0;
-  int wrongMode = 0;
-  int noExchange = 0;
-  int otherReason = 0;  // refused without a recognised line (no bad-QSO file?)
-
-  // Accounts for one AddData0 call: its result and the lines it wrote.
-  void Count(int result, const std::string& new_lines);
-  // "N QSOs read, N stored (...), N refused (...)".
-  std::string Describe() const;
-};
+// `args` without the program name. The report goes to `out`, warnings, the
+// summary and every error to `err`; `in` is read for the log "-".
+int RunReplay(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+              std::istream& in);

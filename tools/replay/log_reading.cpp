@@ -1,0 +1,90 @@
+#include "tools/replay/log_reading.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "tools/replay/adif_reader.h"
+#include "tools/replay/cabrillo_reader.h"
+#include "tools/replay/input_error.h"
+
+namespace {
+
+std::string ReadWhole(const std::string& path, std::istream& standard_input) {
+  if (path == "-") {
+    std::ostringstream bytes;
+    bytes << standard_input.rdbuf();
+    return bytes.str();
+  }
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) {
+    throw InputError(path, 0, "", "is a folder, not a log file");
+  }
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
+  if (!in) throw InputError(path, 0, "", std::string("cannot read: ") + std::strerror(errno));
+  std::string bytes(static_cast<size_t>(in.tellg()), '\0');
+  in.seekg(0);
+  in.read(&bytes[0], static_cast<std::streamsize>(bytes.size()));
+  if (!in) throw InputError(path, 0, "", "read error");
+  return bytes;
+}
+
+}  // namespace
+
+LogReading ReadLogs(const std::vector<std::string>& paths, const LogReadOptions& options,
+                    std::istream& standard_input) {
+  LogReading reading;
+  for (const std::string& path : paths) {
+    const std::string bytes = ReadWhole(path, standard_input);
+    if (LooksLikeCabrillo(bytes)) {
+      std::vector<ReplayQso> qsos = ReadCabrillo(bytes, path, options.rules, &reading.notes);
+      std::move(qsos.begin(), qsos.end(), std::back_inserter(reading.qsos));
+    } else {
+      VisitAdif(bytes, path, [&](const AdifRecord& record) {
+        ReplayQso qso;
+        if (MapAdifRecord(record, path, options.rules, &qso, &reading.notes)) {
+          reading.qsos.push_back(std::move(qso));
+        }
+      });
+    }
+    if (options.strict && !reading.notes.warnings.empty()) {
+      const LogWarning& w = reading.notes.warnings.front();
+      throw InputError(w.file, w.line, w.field, w.message + " (--strict)");
+    }
+  }
+  if (paths.size() > 1) {
+    std::stable_sort(reading.qsos.begin(), reading.qsos.end(),
+                     [](const ReplayQso& a, const ReplayQso& b) { return a.stamp < b.stamp; });
+  }
+  return reading;
+}
+
+int KeepPeriod(std::vector<ReplayQso>* qsos, int64_t first, int64_t last) {
+  const size_t before = qsos->size();
+  qsos->erase(std::remove_if(qsos->begin(), qsos->end(),
+                             [&](const ReplayQso& q) { return q.stamp < first || q.stamp > last; }),
+              qsos->end());
+  return static_cast<int>(before - qsos->size());
+}
+
+bool LogPeriod(const std::vector<ReplayQso>& qsos, int64_t* first, int64_t* last) {
+  if (qsos.empty()) return false;
+  int low = qsos.front().date, high = low;
+  for (const ReplayQso& q : qsos) {
+    low = std::min(low, q.date);
+    high = std::max(high, q.date);
+  }
+  *first = static_cast<int64_t>(low) * 1000000;
+  *last = static_cast<int64_t>(high) * 1000000 + 235959;
+  return true;
+}
+
+const ReplayQso* FirstOwnCall(const std::vector<ReplayQso>& qsos) {
+  for (const ReplayQso& q : qsos) {
+    if (!q.ownCall.empty()) return &q;
+  }
+  return nullptr;
+}
