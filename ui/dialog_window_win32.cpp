@@ -8,8 +8,32 @@ void SetPluginIcon(HWND window) {
   if (icon != nullptr) SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
 }
 
-INT_PTR ColourControl(HDC dc, HBRUSH brush) {
-  SetTextColor(dc, RGB(0, 0, 0));
-  SetBkColor(dc, kBackgroundColour);
-  return reinterpret_cast<INT_PTR>(brush);
+DialogBase::~DialogBase() {
+  // The derived window is destroyed first, so no control still uses it.
+  if (brush_ != nullptr) DeleteObject(brush_);
+}
+
+void DialogBase::UsePaleBackground() {
+  if (brush_ == nullptr) brush_ = CreateSolidBrush(kBackgroundColour);
+}
+
+bool DialogBase::OnSharedMessage(UINT message, WPARAM wparam, INT_PTR* result) {
+  switch (message) {
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN: {
+      if (brush_ == nullptr) return false;
+      HDC dc = reinterpret_cast<HDC>(wparam);
+      SetTextColor(dc, RGB(0, 0, 0));
+      SetBkColor(dc, kBackgroundColour);
+      *result = reinterpret_cast<INT_PTR>(brush_);
+      return true;
+    }
+    case WM_SETCURSOR:
+      OnPointerOver();
+      *result = FALSE;  // the system still sets the pointer's shape
+      return true;
+    default:
+      return false;
+  }
 }

@@ -9,7 +9,7 @@
 #include "host/scripted_host.h"
 #include "reports/folder_executables.h"
 #include "reports/header_dialog_headless.h"
-#include "ui/headless_window_layer.h"
+#include "ui/window_layer_headless.h"
 
 namespace {
 

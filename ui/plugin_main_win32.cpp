@@ -7,16 +7,16 @@
 #include "engine/module_instance.h"
 #include "engine/settings_store_win32.h"
 #include "engine/stats_module.h"
-#include "reports/cabrillo_dialog_win32.h"
 #include "reports/host_executables_win32.h"
-#include "ui/window_thread_win32.h"
+#include "ui/cabrillo_header_dialog_win32.h"
+#include "ui/window_layer_win32.h"
 
 namespace {
 
 struct Plugin {
   ProfileSettingsStore settings;
   Win32MessageBoxes boxes;
-  Cabrillo headerDialog;
+  CabrilloHeaderDialog headerDialog;
   Win32WindowLayer windows;
   Win32Executables executables;
   StatsModule module{Platform{&settings, &boxes, &headerDialog, &windows, &executables}};

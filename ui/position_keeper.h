@@ -4,15 +4,23 @@
 // the user left it.
 #pragma once
 
-#include <string>
-
 #include "engine/settings.h"
 #include "ui/window_surfaces.h"
 
+// Where a window's place is kept in the settings file, and where it opens
+// while nothing is kept. The keys are those of earlier versions' files.
+struct WindowPlace {
+  const char* keyX;
+  const char* keyY;
+  int defaultX, defaultY;
+};
+inline constexpr WindowPlace kSettingsWindowPlace{"area_x", "area_y", 10, 200};
+inline constexpr WindowPlace kAreaGridPlace{"oblast_x", "oblast_y", 10, 400};
+inline constexpr WindowPlace kPreviousQsoPlace{"dxcc_x", "dxcc_y", 10, 400};
+
 class PositionKeeper {
  public:
-  PositionKeeper(Settings& settings, std::string key_x, std::string key_y, int default_x,
-                 int default_y);
+  PositionKeeper(Settings& settings, const WindowPlace& place);
 
   // Reads the keys (0 on an axis means unset: its default) and moves the
   // window there; the place becomes the last saved one.
@@ -26,8 +34,7 @@ class PositionKeeper {
 
  private:
   Settings& settings_;
-  std::string key_x_, key_y_;
-  int default_x_, default_y_;
+  const WindowPlace& place_;
   int x_ = 0, y_ = 0;
 };
 

@@ -40,7 +40,7 @@ class PanelView : public WindowSurface {
 };
 
 // The check boxes of the settings window, by mode and view.
-struct SetupFlags {
+struct SettingsFlags {
   bool bpsk63 = false;
   bool bpsk125 = false;
   bool viewArea = false;
@@ -51,10 +51,10 @@ struct SetupFlags {
 };
 
 // The settings window, which also makes the two view windows.
-class SetupSurface : public WindowSurface {
+class SettingsSurface : public WindowSurface {
  public:
   // Copies the seven flags into their check boxes.
-  virtual void PushFlags(const SetupFlags& flags) = 0;
+  virtual void PushFlags(const SettingsFlags& flags) = 0;
   // Posts the update message to this window.
   virtual void PostUpdate() = 0;
   // Creates and shows a view window, parentless, on this thread.

@@ -20,7 +20,7 @@
 #include "reports/folder_executables.h"
 #include "reports/header_dialog_headless.h"
 #include "tests/support/temp_folder.h"
-#include "ui/headless_window_layer.h"
+#include "ui/window_layer_headless.h"
 
 namespace {
 

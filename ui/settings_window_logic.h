@@ -1,5 +1,5 @@
-// SetupLogic: what the settings window does, apart from drawing it. The
-// Win32 dialog Setup_TZQ and the headless stand-in both forward their
+// SettingsWindowLogic: what the settings window does, apart from drawing it. The
+// Win32 dialog SettingsWindow and the headless stand-in both forward their
 // messages here: initialisation, the mode and view check boxes, the on-top
 // box, position saving and the update message. It owns the two view
 // windows it opens. Window thread only.
@@ -20,12 +20,22 @@ inline constexpr unsigned kUpdateMessage = 0x400 + 500;  // WM_USER + 500
 // In the order in which a stored mode is commanded when several are set.
 enum class Mode { kBpsk63, kBpsk125, kBpsk31, kRtty };
 
-class SetupLogic {
+// The settings window's check boxes, each with the flag it shows.
+struct SettingsBox {
+  int control;
+  bool SettingsFlags::*flag;
+};
+extern const SettingsBox kSettingsBoxes[7];
+
+// The two view windows the settings window opens and closes.
+enum class View { kAreaGrid, kPanel };
+
+class SettingsWindowLogic {
  public:
-  SetupLogic(WindowContext& context, HostLink& host, SetupSurface& surface);
-  ~SetupLogic();
-  SetupLogic(const SetupLogic&) = delete;
-  SetupLogic& operator=(const SetupLogic&) = delete;
+  SettingsWindowLogic(WindowContext& context, HostLink& host, SettingsSurface& surface);
+  ~SettingsWindowLogic();
+  SettingsWindowLogic(const SettingsWindowLogic&) = delete;
+  SettingsWindowLogic& operator=(const SettingsWindowLogic&) = delete;
 
   // Once the window exists: position, boxes from the settings file, host
   // link, stored mode commanded, first update posted.
@@ -33,8 +43,9 @@ class SetupLogic {
   // A check box of the window was clicked and has already changed itself.
   void OnClicked(int control);
   void ClickMode(Mode mode);
-  void ToggleAreaView();
-  void ToggleCallView();
+  // Opens the view when it is closed, closes it when it is open, and keeps
+  // its box and its settings key in step.
+  void ToggleView(View view);
   void ToggleOnTop();
   // The pointer moves over the window.
   void SavePosition() { position_.Save(surface_); }
@@ -45,7 +56,7 @@ class SetupLogic {
   // Closes the previous-QSO window, then the area grid, when open.
   void CloseViews();
 
-  const SetupFlags& flags() const { return flags_; }
+  const SettingsFlags& flags() const { return flags_; }
   AreaGridView* areaGrid() const { return area_grid_.get(); }
   PanelView* panel() const { return panel_.get(); }
 
@@ -54,16 +65,17 @@ class SetupLogic {
   bool RunUpdate();
   // Sends the mode's macros, stopping at the first that fails.
   void SendMacros(Mode mode);
-  void OpenAreaGrid();
-  void OpenPanel();
+  bool IsOpen(View view) const;
+  void Open(View view);
+  void Close(View view);
   std::string ContestYear() const;
 
   WindowContext& context_;
   StatsModule& module_;
   HostLink& host_;
-  SetupSurface& surface_;
+  SettingsSurface& surface_;
   PositionKeeper position_;
-  SetupFlags flags_;
+  SettingsFlags flags_;
   std::vector<std::string> band_names_;
   std::unique_ptr<AreaGridView> area_grid_;
   std::unique_ptr<PanelView> panel_;

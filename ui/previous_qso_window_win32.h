@@ -1,5 +1,5 @@
-// DXCC: the previous-QSO window (dialog 108), modeless and parentless on the
-// window thread. Its one control, the owner-drawn CInfoButton, fills the
+// PreviousQsoWindow: the previous-QSO window (dialog 108), modeless and parentless on the
+// window thread. Its one control, the owner-drawn PanelButton, fills the
 // window and paints the whole panel. Destroying the object destroys the
 // window; the window's own close box only hides it.
 #pragma once
@@ -14,21 +14,21 @@ class StatsModule;
 
 // Paints the panel from the shared state, off-screen, whenever the system
 // or the update handler asks.
-class CInfoButton {
+class PanelButton {
  public:
-  explicit CInfoButton(StatsModule& module) : module_(module) {}
+  explicit PanelButton(StatsModule& module) : module_(module) {}
   void DrawItem(const DRAWITEMSTRUCT& item);
 
  private:
   StatsModule& module_;
 };
 
-class DXCC : public DialogWindow<PanelView> {
+class PreviousQsoWindow : public DialogWindow<PanelView> {
  public:
-  explicit DXCC(WindowContext& context);
-  ~DXCC() override;
-  DXCC(const DXCC&) = delete;
-  DXCC& operator=(const DXCC&) = delete;
+  explicit PreviousQsoWindow(WindowContext& context);
+  ~PreviousQsoWindow() override;
+  PreviousQsoWindow(const PreviousQsoWindow&) = delete;
+  PreviousQsoWindow& operator=(const PreviousQsoWindow&) = delete;
 
   // Creates the window hidden; false when it could not.
   bool Create();
@@ -36,12 +36,13 @@ class DXCC : public DialogWindow<PanelView> {
   void Repaint() override;
 
  private:
-  friend class DialogWindow;
+  friend class DialogBase;
   INT_PTR OnMessage(UINT message, WPARAM wparam, LPARAM lparam);
   void OnInitDialog();
+  void OnPointerOver() override { position_.Save(*this); }
   void OnSize(int width, int height);
 
   WindowContext& context_;
   PositionKeeper position_;
-  CInfoButton button_;
+  PanelButton button_;
 };

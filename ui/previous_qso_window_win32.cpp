@@ -1,16 +1,16 @@
-#include "ui/dxcc_win32.h"
+#include "ui/previous_qso_window_win32.h"
 
 #include "engine/plugin_instance_win32.h"
 #include "engine/stats_module.h"
 #include "resources/resource.h"
-#include "ui/mem_dc_win32.h"
+#include "ui/offscreen_dc_win32.h"
 #include "ui/panel_layout.h"
 
-void CInfoButton::DrawItem(const DRAWITEMSTRUCT& item) {
+void PanelButton::DrawItem(const DRAWITEMSTRUCT& item) {
   const RECT& r = item.rcItem;
   const PanelPicture picture =
       LayoutPanel(TakePanelSnapshot(module_), ScreenRect{r.left, r.top, r.right, r.bottom});
-  CMemDC surface(item.hDC);
+  OffscreenDc surface(item.hDC);
   HDC dc = surface.dc();
   for (const PanelFill& fill : picture.fills) {
     const RECT area = {fill.rect.left, fill.rect.top, fill.rect.right, fill.rect.bottom};
@@ -23,34 +23,31 @@ void CInfoButton::DrawItem(const DRAWITEMSTRUCT& item) {
   }
 }
 
-DXCC::DXCC(WindowContext& context)
+PreviousQsoWindow::PreviousQsoWindow(WindowContext& context)
     : context_(context),
-      position_(context.module->settings(), "dxcc_x", "dxcc_y", 10, 400),
+      position_(context.module->settings(), kPreviousQsoPlace),
       button_(*context.module) {}
 
-DXCC::~DXCC() {
+PreviousQsoWindow::~PreviousQsoWindow() {
   if (hwnd_ != nullptr) DestroyWindow(hwnd_);
 }
 
-bool DXCC::Create() {
+bool PreviousQsoWindow::Create() {
   CreateDialogParamA(PluginInstance(), MAKEINTRESOURCEA(IDD_PREVIOUS_QSO), nullptr,
-                     DialogProc<DXCC>, reinterpret_cast<LPARAM>(this));
+                     DialogProc<PreviousQsoWindow>, reinterpret_cast<LPARAM>(this));
   return hwnd_ != nullptr;
 }
 
-void DXCC::Repaint() {
+void PreviousQsoWindow::Repaint() {
   HWND button = GetDlgItem(hwnd_, IDC_INFO_BUTTON);
   if (button != nullptr) InvalidateRect(button, nullptr, FALSE);
 }
 
-INT_PTR DXCC::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+INT_PTR PreviousQsoWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_INITDIALOG:
       OnInitDialog();
       return TRUE;
-    case WM_SETCURSOR:
-      position_.Save(*this);
-      return FALSE;
     case WM_SIZE:
       OnSize(LOWORD(lparam), HIWORD(lparam));
       return FALSE;
@@ -63,12 +60,12 @@ INT_PTR DXCC::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   }
 }
 
-void DXCC::OnInitDialog() {
+void PreviousQsoWindow::OnInitDialog() {
   PlaceViewWindow(*this, position_, context_.onTop.load());
   SetPluginIcon(hwnd_);
 }
 
-void DXCC::OnSize(int width, int height) {
+void PreviousQsoWindow::OnSize(int width, int height) {
   // Before the controls exist the template's own layout holds.
   HWND button = GetDlgItem(hwnd_, IDC_INFO_BUTTON);
   if (button != nullptr) MoveWindow(button, 5, 5, width - 10, height - 10, TRUE);

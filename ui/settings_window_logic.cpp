@@ -1,4 +1,4 @@
-#include "ui/setup_logic.h"
+#include "ui/settings_window_logic.h"
 
 #include <cmath>
 #include <mutex>
@@ -13,7 +13,7 @@ struct ModeRow {
   Mode mode;
   int control;
   const char* key;
-  bool SetupFlags::*flag;
+  bool SettingsFlags::*flag;
   const char* macros[2];
 };
 
@@ -22,22 +22,22 @@ const ModeRow kModes[4] = {
     {Mode::kBpsk63,
      IDC_SETUP_BPSK63,
      "setup_mode_bpsk63",
-     &SetupFlags::bpsk63,
+     &SettingsFlags::bpsk63,
      {"<MODE:BPSK31>", "<BAUDRATE:63>"}},
     {Mode::kBpsk125,
      IDC_SETUP_BPSK125,
      "setup_mode_bpsk125",
-     &SetupFlags::bpsk125,
+     &SettingsFlags::bpsk125,
      {"<MODE:BPSK31>", "<BAUDRATE:125>"}},
     {Mode::kBpsk31,
      IDC_SETUP_BPSK31,
      "setup_mode_bpsk31",
-     &SetupFlags::bpsk31,
+     &SettingsFlags::bpsk31,
      {"<MODE:BPSK31>", nullptr}},
     {Mode::kRtty,
      IDC_SETUP_RTTY,
      "setup_mode_rtty",
-     &SetupFlags::rtty,
+     &SettingsFlags::rtty,
      {"<MODE:RTTY>", "<BAUDRATE:45.45>"}},
 };
 
@@ -45,8 +45,35 @@ const ModeRow& RowOf(Mode mode) {
   return kModes[static_cast<int>(mode)];
 }
 
-constexpr const char* kViewAreaKey = "setup_view_area";
-constexpr const char* kViewCallKey = "setup_view_call";
+}  // namespace
+
+const SettingsBox kSettingsBoxes[7] = {
+    {IDC_SETUP_BPSK63, &SettingsFlags::bpsk63},
+    {IDC_SETUP_BPSK125, &SettingsFlags::bpsk125},
+    {IDC_SETUP_VIEW_AREA, &SettingsFlags::viewArea},
+    {IDC_SETUP_VIEW_CALL, &SettingsFlags::viewCall},
+    {IDC_SETUP_BPSK31, &SettingsFlags::bpsk31},
+    {IDC_SETUP_RTTY, &SettingsFlags::rtty},
+    {IDC_SETUP_ON_TOP, &SettingsFlags::onTop},
+};
+
+namespace {
+
+struct ViewRow {
+  const char* key;
+  bool SettingsFlags::*flag;
+};
+
+// In View order: the area grid first, as the update reopens them.
+const ViewRow kViews[2] = {
+    {"setup_view_area", &SettingsFlags::viewArea},
+    {"setup_view_call", &SettingsFlags::viewCall},
+};
+
+const ViewRow& RowOf(View view) {
+  return kViews[static_cast<int>(view)];
+}
+
 constexpr const char* kOnTopKey = "setup_window_on_top";
 constexpr const char* kDash = "   -";
 constexpr const char* kAreaDash = " -";
@@ -62,27 +89,27 @@ int BandOfFrequency(double hertz) {
 
 }  // namespace
 
-SetupLogic::SetupLogic(WindowContext& context, HostLink& host, SetupSurface& surface)
+SettingsWindowLogic::SettingsWindowLogic(WindowContext& context, HostLink& host,
+                                         SettingsSurface& surface)
     : context_(context),
       module_(*context.module),
       host_(host),
       surface_(surface),
-      position_(module_.settings(), "area_x", "area_y", 10, 200) {}
+      position_(module_.settings(), kSettingsWindowPlace) {}
 
-SetupLogic::~SetupLogic() {
+SettingsWindowLogic::~SettingsWindowLogic() {
   CloseViews();
 }
 
-std::string SetupLogic::ContestYear() const {
+std::string SettingsWindowLogic::ContestYear() const {
   std::lock_guard<std::mutex> guard(module_.tablesLock());
   return module_.contestYear();
 }
 
-void SetupLogic::Initialise() {
+void SettingsWindowLogic::Initialise() {
   Settings& settings = module_.settings();
   for (const ModeRow& row : kModes) flags_.*row.flag = settings.Number(row.key) != 0;
-  flags_.viewArea = settings.Number(kViewAreaKey) != 0;
-  flags_.viewCall = settings.Number(kViewCallKey) != 0;
+  for (const ViewRow& row : kViews) flags_.*row.flag = settings.Number(row.key) != 0;
   // Every new window starts with "Window on top" clear, whatever the
   // module-wide flag says.
   flags_.onTop = false;
@@ -115,22 +142,22 @@ void SetupLogic::Initialise() {
   surface_.PostUpdate();
 }
 
-void SetupLogic::SendMacros(Mode mode) {
+void SettingsWindowLogic::SendMacros(Mode mode) {
   if (!host_.attached()) return;
   for (const char* macro : RowOf(mode).macros) {
     if (macro != nullptr && !host_.RunMacro(macro)) return;
   }
 }
 
-void SetupLogic::OnClicked(int control) {
+void SettingsWindowLogic::OnClicked(int control) {
   for (const ModeRow& row : kModes) {
     if (row.control == control) return ClickMode(row.mode);
   }
   switch (control) {
     case IDC_SETUP_VIEW_AREA:
-      return ToggleAreaView();
+      return ToggleView(View::kAreaGrid);
     case IDC_SETUP_VIEW_CALL:
-      return ToggleCallView();
+      return ToggleView(View::kPanel);
     case IDC_SETUP_ON_TOP:
       return ToggleOnTop();
     default:
@@ -138,7 +165,7 @@ void SetupLogic::OnClicked(int control) {
   }
 }
 
-void SetupLogic::ClickMode(Mode mode) {
+void SettingsWindowLogic::ClickMode(Mode mode) {
   Settings& settings = module_.settings();
   const ModeRow& own = RowOf(mode);
   // The stored mode, not the box, decides whether this is a change: a mode
@@ -159,40 +186,40 @@ void SetupLogic::ClickMode(Mode mode) {
   SendMacros(mode);
 }
 
-void SetupLogic::OpenAreaGrid() {
-  area_grid_ = surface_.OpenAreaGrid();
-}
-void SetupLogic::OpenPanel() {
-  panel_ = surface_.OpenPanel();
+bool SettingsWindowLogic::IsOpen(View view) const {
+  return view == View::kAreaGrid ? area_grid_ != nullptr : panel_ != nullptr;
 }
 
-void SetupLogic::ToggleAreaView() {
-  if (area_grid_) {
+void SettingsWindowLogic::Open(View view) {
+  if (view == View::kAreaGrid) {
+    area_grid_ = surface_.OpenAreaGrid();
+  } else {
+    panel_ = surface_.OpenPanel();
+  }
+}
+
+void SettingsWindowLogic::Close(View view) {
+  if (view == View::kAreaGrid) {
     area_grid_.reset();
-    flags_.viewArea = false;
-    module_.settings().PutFlag(kViewAreaKey, false);
-    return;
-  }
-  OpenAreaGrid();
-  flags_.viewArea = true;
-  surface_.PostUpdate();
-  module_.settings().PutFlag(kViewAreaKey, true);
-}
-
-void SetupLogic::ToggleCallView() {
-  if (panel_) {
+  } else {
     panel_.reset();
-    flags_.viewCall = false;
-    module_.settings().PutFlag(kViewCallKey, false);
-    return;
   }
-  OpenPanel();
-  flags_.viewCall = true;
-  surface_.PostUpdate();
-  module_.settings().PutFlag(kViewCallKey, true);
 }
 
-void SetupLogic::ToggleOnTop() {
+void SettingsWindowLogic::ToggleView(View view) {
+  const ViewRow& row = RowOf(view);
+  const bool open = !IsOpen(view);
+  if (open) {
+    Open(view);
+  } else {
+    Close(view);
+  }
+  flags_.*row.flag = open;
+  if (open) surface_.PostUpdate();
+  module_.settings().PutFlag(row.key, open);
+}
+
+void SettingsWindowLogic::ToggleOnTop() {
   flags_.onTop = !flags_.onTop;
   context_.onTop.store(flags_.onTop);
   module_.settings().PutFlag(kOnTopKey, flags_.onTop);
@@ -204,12 +231,12 @@ void SetupLogic::ToggleOnTop() {
   surface_.PostUpdate();
 }
 
-void SetupLogic::CloseViews() {
+void SettingsWindowLogic::CloseViews() {
   panel_.reset();
   area_grid_.reset();
 }
 
-void SetupLogic::HandleUpdate() {
+void SettingsWindowLogic::HandleUpdate() {
   // However the update ends (done, cut short, or an exception on its way
   // to the window procedure's guard), the next call check may post again.
   struct ReadyAgain {
@@ -219,15 +246,14 @@ void SetupLogic::HandleUpdate() {
   RunUpdate();
 }
 
-bool SetupLogic::RunUpdate() {
+bool SettingsWindowLogic::RunUpdate() {
   if (!host_.attached()) return false;
-  if (flags_.viewArea && !area_grid_) {
-    OpenAreaGrid();
-    module_.settings().PutFlag(kViewAreaKey, true);
-  }
-  if (flags_.viewCall && !panel_) {
-    OpenPanel();
-    module_.settings().PutFlag(kViewCallKey, true);
+  for (View view : {View::kAreaGrid, View::kPanel}) {
+    const ViewRow& row = RowOf(view);
+    if (flags_.*row.flag && !IsOpen(view)) {
+      Open(view);
+      module_.settings().PutFlag(row.key, true);
+    }
   }
 
   {

@@ -1,4 +1,4 @@
-// oblast: the area grid window (dialog 106), modeless and parentless on the
+// AreaGridWindow: the area grid window (dialog 106), modeless and parentless on the
 // window thread: 31 check boxes, one per multiplier, marked for the band of
 // the host's frequency. Destroying the object destroys the window; the
 // window's own close box only hides it.
@@ -10,23 +10,23 @@
 #include "ui/position_keeper.h"
 #include "ui/window_context.h"
 
-class oblast : public DialogWindow<AreaGridView> {
+class AreaGridWindow : public DialogWindow<AreaGridView> {
  public:
-  explicit oblast(WindowContext& context);
-  ~oblast() override;
-  oblast(const oblast&) = delete;
-  oblast& operator=(const oblast&) = delete;
+  explicit AreaGridWindow(WindowContext& context);
+  ~AreaGridWindow() override;
+  AreaGridWindow(const AreaGridWindow&) = delete;
+  AreaGridWindow& operator=(const AreaGridWindow&) = delete;
 
   // Creates the window (the template shows it); false when it could not.
   bool Create();
   void ShowMarks(const AreaMarks& marks) override;
 
  private:
-  friend class DialogWindow;
+  friend class DialogBase;
   INT_PTR OnMessage(UINT message, WPARAM wparam, LPARAM lparam);
   void OnInitDialog();
+  void OnPointerOver() override { position_.Save(*this); }
 
   WindowContext& context_;
   PositionKeeper position_;
-  HBRUSH brush_ = nullptr;
 };

@@ -1,6 +1,6 @@
-#include "ui/mem_dc_win32.h"
+#include "ui/offscreen_dc_win32.h"
 
-CMemDC::CMemDC(HDC target) : target_(target), dc_(target) {
+OffscreenDc::OffscreenDc(HDC target) : target_(target), dc_(target) {
   GetClipBox(target_, &rect_);
   if (GetDeviceCaps(target_, TECHNOLOGY) == DT_RASPRINTER) return;
   HDC memory = CreateCompatibleDC(target_);
@@ -16,7 +16,7 @@ CMemDC::CMemDC(HDC target) : target_(target), dc_(target) {
   offscreen_ = true;
 }
 
-CMemDC::~CMemDC() {
+OffscreenDc::~OffscreenDc() {
   if (!offscreen_) return;  // the target's own handles are not ours to delete
   BitBlt(target_, rect_.left, rect_.top, rect_.right - rect_.left, rect_.bottom - rect_.top, dc_,
          rect_.left, rect_.top, SRCCOPY);

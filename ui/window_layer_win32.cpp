@@ -1,9 +1,9 @@
-#include "ui/window_thread_win32.h"
+#include "ui/window_layer_win32.h"
 
 #include <objbase.h>
 
 #include "host/host_link_com_win32.h"
-#include "ui/setup_tzq_win32.h"
+#include "ui/settings_window_win32.h"
 
 namespace {
 Win32Session& Of(WindowSession& session) {
@@ -71,7 +71,7 @@ DWORD WINAPI Win32WindowLayer::ThreadStart(void* argument) {
 IDispatch* Win32WindowLayer::RunSession(Win32Session& session) {
   ComHostLink host;
   {
-    Setup_TZQ window(context_, host, session);
+    SettingsWindow window(context_, host, session);
     window.RunModal();
   }
   if (session.unloading.load()) return host.Detach();

@@ -1,4 +1,4 @@
-// CMemDC: an off-screen drawing surface over a target device context. All
+// OffscreenDc: an off-screen drawing surface over a target device context. All
 // drawing goes to a bitmap the size of the target's clip box, in the
 // target's own coordinates; destroying the surface copies the bitmap to the
 // target in one step, so the panel never flickers. On a printer the surface
@@ -7,12 +7,12 @@
 
 #include <windows.h>
 
-class CMemDC {
+class OffscreenDc {
  public:
-  explicit CMemDC(HDC target);
-  ~CMemDC();
-  CMemDC(const CMemDC&) = delete;
-  CMemDC& operator=(const CMemDC&) = delete;
+  explicit OffscreenDc(HDC target);
+  ~OffscreenDc();
+  OffscreenDc(const OffscreenDc&) = delete;
+  OffscreenDc& operator=(const OffscreenDc&) = delete;
 
   // Where to draw.
   HDC dc() const { return dc_; }

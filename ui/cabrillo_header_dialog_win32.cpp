@@ -1,4 +1,4 @@
-#include "reports/cabrillo_dialog_win32.h"
+#include "ui/cabrillo_header_dialog_win32.h"
 
 #include <string>
 #include <vector>
@@ -55,55 +55,49 @@ std::string ControlText(HWND dialog, int id) {
 
 }  // namespace
 
-bool Cabrillo::Run(CabrilloDialogFields* fields) {
+bool CabrilloHeaderDialog::Run(CabrilloDialogFields* fields) {
   fields_ = fields;
   edited_ = *fields;
   // Owned by the host's active top-level window, as a modal dialog without
   // an explicit parent is.
   HWND owner = GetActiveWindow();
   if (owner != nullptr) owner = GetAncestor(owner, GA_ROOT);
-  const INT_PTR result = DialogBoxParamA(PluginInstance(), MAKEINTRESOURCEA(IDD_CABRILLO), owner,
-                                         DialogProc, reinterpret_cast<LPARAM>(this));
+  const INT_PTR result =
+      DialogBoxParamA(PluginInstance(), MAKEINTRESOURCEA(IDD_CABRILLO), owner,
+                      DialogProc<CabrilloHeaderDialog>, reinterpret_cast<LPARAM>(this));
   fields_ = nullptr;
+  hwnd_ = nullptr;
   if (result != IDOK) return false;
   *fields = edited_;
   return true;
 }
 
-INT_PTR CALLBACK Cabrillo::DialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
-  try {
-    if (message == WM_INITDIALOG) {
-      SetWindowLongPtrA(dialog, DWLP_USER, lparam);
-      reinterpret_cast<Cabrillo*>(lparam)->OnInitDialog(dialog);
-      return TRUE;
-    }
-    Cabrillo* self = reinterpret_cast<Cabrillo*>(GetWindowLongPtrA(dialog, DWLP_USER));
-    if (self == nullptr || message != WM_COMMAND) return FALSE;
-    switch (LOWORD(wparam)) {
-      case IDOK:
-        self->OnOk(dialog);
-        return TRUE;
-      case IDCANCEL:  // also Escape and the close box
-        EndDialog(dialog, IDCANCEL);
-        return TRUE;
-      default:
-        return FALSE;
-    }
-  } catch (...) {
-    // Never let an exception unwind through the system's dialog code.
-    EndDialog(dialog, IDCANCEL);
+INT_PTR CabrilloHeaderDialog::OnMessage(UINT message, WPARAM wparam, LPARAM) {
+  if (message == WM_INITDIALOG) {
+    OnInitDialog();
     return TRUE;
+  }
+  if (message != WM_COMMAND) return FALSE;
+  switch (LOWORD(wparam)) {
+    case IDOK:
+      OnOk();
+      return TRUE;
+    case IDCANCEL:  // also Escape and the close box
+      EndDialog(hwnd_, IDCANCEL);
+      return TRUE;
+    default:
+      return FALSE;
   }
 }
 
-void Cabrillo::OnInitDialog(HWND dialog) {
-  FillCombo(dialog, IDC_CAB_CATEGORY, kCategories);
-  FillCombo(dialog, IDC_CAB_BAND, kBands);
-  FillCombo(dialog, IDC_CAB_TRANSMITTER, kTransmitters);
-  for (const Binding& b : kBindings) SetDlgItemTextA(dialog, b.id, ((*fields_).*b.field).c_str());
+void CabrilloHeaderDialog::OnInitDialog() {
+  FillCombo(hwnd_, IDC_CAB_CATEGORY, kCategories);
+  FillCombo(hwnd_, IDC_CAB_BAND, kBands);
+  FillCombo(hwnd_, IDC_CAB_TRANSMITTER, kTransmitters);
+  for (const Binding& b : kBindings) SetDlgItemTextA(hwnd_, b.id, ((*fields_).*b.field).c_str());
 }
 
-void Cabrillo::OnOk(HWND dialog) {
-  for (const Binding& b : kBindings) edited_.*b.field = ControlText(dialog, b.id);
-  EndDialog(dialog, IDOK);
+void CabrilloHeaderDialog::OnOk() {
+  for (const Binding& b : kBindings) edited_.*b.field = ControlText(hwnd_, b.id);
+  EndDialog(hwnd_, IDOK);
 }

@@ -1,4 +1,4 @@
-#include "ui/headless_window_layer.h"
+#include "ui/window_layer_headless.h"
 
 #include <condition_variable>
 #include <deque>
@@ -8,7 +8,7 @@
 #include "resources/resource.h"
 #include "ui/area_marks.h"
 #include "ui/position_keeper.h"
-#include "ui/setup_logic.h"
+#include "ui/settings_window_logic.h"
 
 HeadlessWindowState& HeadlessScreen::Of(WindowKind kind) {
   switch (kind) {
@@ -121,7 +121,7 @@ class HeadlessAreaGrid : public HeadlessWindow<AreaGridView>, public HeadlessVie
  public:
   HeadlessAreaGrid(HeadlessWindowLayer& layer, WindowContext& context)
       : HeadlessWindow(layer, WindowKind::kAreaGrid, kGridSize, "Brazil Area", true),
-        position_(context.module->settings(), "oblast_x", "oblast_y", 10, 400) {
+        position_(context.module->settings(), kAreaGridPlace) {
     layer_.Change(kind_, [](HeadlessWindowState& w) {
       for (const AreaBox& box : kAreaBoxes) w.checks[box.control] = false;
     });
@@ -145,7 +145,7 @@ class HeadlessPanel : public HeadlessWindow<PanelView>, public HeadlessViewContr
   HeadlessPanel(HeadlessWindowLayer& layer, WindowContext& context)
       : HeadlessWindow(layer, WindowKind::kPanel, kPanelSize, "Previous QSO", false),
         context_(context),
-        position_(context.module->settings(), "dxcc_x", "dxcc_y", 10, 400) {
+        position_(context.module->settings(), kPreviousQsoPlace) {
     PlaceViewWindow(*this, position_, context.onTop.load());
   }
   void Repaint() override {
@@ -169,10 +169,10 @@ class HeadlessPanel : public HeadlessWindow<PanelView>, public HeadlessViewContr
 
 // The settings window stand-in. Its check boxes behave as automatic ones:
 // a click flips the box, then the window hears of it.
-class HeadlessSetup : public HeadlessWindow<SetupSurface> {
+class HeadlessSettingsWindow : public HeadlessWindow<SettingsSurface> {
  public:
-  HeadlessSetup(HeadlessWindowLayer& layer, WindowContext& context, HostLink& host,
-                HeadlessSession& session)
+  HeadlessSettingsWindow(HeadlessWindowLayer& layer, WindowContext& context, HostLink& host,
+                         HeadlessSession& session)
       : HeadlessWindow(layer, WindowKind::kSettings, kSetupSize, "Setup TZQ", true),
         context_(context),
         session_(session),
@@ -180,15 +180,9 @@ class HeadlessSetup : public HeadlessWindow<SetupSurface> {
 
   void Initialise() { logic_.Initialise(); }
 
-  void PushFlags(const SetupFlags& f) override {
+  void PushFlags(const SettingsFlags& f) override {
     layer_.Change(kind_, [&](HeadlessWindowState& w) {
-      w.checks[IDC_SETUP_BPSK63] = f.bpsk63;
-      w.checks[IDC_SETUP_BPSK125] = f.bpsk125;
-      w.checks[IDC_SETUP_VIEW_AREA] = f.viewArea;
-      w.checks[IDC_SETUP_VIEW_CALL] = f.viewCall;
-      w.checks[IDC_SETUP_BPSK31] = f.bpsk31;
-      w.checks[IDC_SETUP_RTTY] = f.rtty;
-      w.checks[IDC_SETUP_ON_TOP] = f.onTop;
+      for (const SettingsBox& box : kSettingsBoxes) w.checks[box.control] = f.*box.flag;
     });
   }
   void PostUpdate() override { session_.Push({HeadlessMessage::kUpdate}); }
@@ -222,7 +216,7 @@ class HeadlessSetup : public HeadlessWindow<SetupSurface> {
  private:
   WindowContext& context_;
   HeadlessSession& session_;
-  SetupLogic logic_;
+  SettingsWindowLogic logic_;
 };
 
 }  // namespace
@@ -263,7 +257,7 @@ void HeadlessWindowLayer::Run(WindowSession& base) {
   try {
     std::unique_ptr<HostLink> link = links_();
     {
-      HeadlessSetup setup(*this, context_, *link, session);
+      HeadlessSettingsWindow setup(*this, context_, *link, session);
       {
         std::lock_guard<std::mutex> guard(screen_mutex_);
         ++screen_.settingsWindowsOpened;

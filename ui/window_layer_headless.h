@@ -1,6 +1,6 @@
 // HeadlessWindowLayer: the window layer without a screen, for the Linux
 // build and for tests. It runs the very same window logic as the DLL
-// (SetupLogic and the view windows' placement and drawing plan) on a real
+// (SettingsWindowLogic and the view windows' placement and drawing plan) on a real
 // thread with a message queue; the windows are stand-ins that remember what
 // a screen would show. Tests post clicks, close boxes and pointer moves to
 // the window thread as a user would, and read the windows back.
