@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/message_boxes.h"
+#include "engine/platform.h"
 
 class RecordingMessageBoxes : public MessageBoxes {
  public:

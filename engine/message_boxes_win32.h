@@ -1,7 +1,7 @@
 // Win32MessageBoxes: MessageBoxA on the calling (host) thread.
 #pragma once
 
-#include "engine/message_boxes.h"
+#include "engine/platform.h"
 
 class Win32MessageBoxes : public MessageBoxes {
  public:

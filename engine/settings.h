@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "engine/settings_store.h"
+#include "engine/platform.h"
 
 class Settings {
  public:

@@ -2,7 +2,7 @@
 // WritePrivateProfileStringA. Stateless; the profile API serialises itself.
 #pragma once
 
-#include "engine/settings_store.h"
+#include "engine/platform.h"
 
 class ProfileSettingsStore : public SettingsStore {
  public:

@@ -18,14 +18,12 @@
 
 #include "engine/band_tables.h"
 #include "engine/contest_rules.h"
-#include "engine/message_boxes.h"
+#include "engine/platform.h"
 #include "engine/ole_date.h"
 #include "engine/qso_store.h"
 #include "engine/settings.h"
-#include "engine/window_layer.h"
 #include "reports/cabrillo_export.h"
-#include "reports/header_dialog.h"
-#include "reports/host_executables.h"
+#include "reports/host_version.h"
 
 // What the platform gives the module. Not owned; must outlive the module.
 struct Platform {

@@ -7,7 +7,7 @@
 #include <oaidl.h>
 #include <windows.h>
 
-#include "host/host_link.h"
+#include "engine/platform.h"
 
 class ComHostLink : public HostLink {
  public:

@@ -9,8 +9,8 @@
 
 #include "engine/ole_date.h"
 #include "engine/settings.h"
-#include "reports/header_dialog.h"
-#include "reports/host_executables.h"
+#include "engine/platform.h"
+#include "reports/host_version.h"
 
 class CCabrilloExport {
  public:

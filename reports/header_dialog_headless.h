@@ -8,7 +8,7 @@
 #include <deque>
 #include <functional>
 
-#include "reports/header_dialog.h"
+#include "engine/platform.h"
 
 class ScriptedHeaderDialog : public HeaderDialog {
  public:

@@ -1,4 +1,4 @@
-#include "reports/host_executables.h"
+#include "reports/host_version.h"
 
 #include "engine/text.h"
 

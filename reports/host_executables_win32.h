@@ -2,7 +2,7 @@
 // API, in the working folder. Stateless; any thread.
 #pragma once
 
-#include "reports/host_executables.h"
+#include "reports/host_version.h"
 
 class Win32Executables : public HostExecutables {
  public:

@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include "reports/header_dialog.h"
+#include "engine/platform.h"
 #include "ui/dialog_window_win32.h"
 
 class CabrilloHeaderDialog : public HeaderDialog, public DialogBase {

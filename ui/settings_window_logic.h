@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "host/host_link.h"
+#include "engine/platform.h"
 #include "ui/position_keeper.h"
 #include "ui/window_context.h"
 #include "ui/window_surfaces.h"

@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include "host/host_link.h"
+#include "engine/platform.h"
 #include "ui/dialog_window_win32.h"
 #include "ui/settings_window_logic.h"
 #include "ui/window_context.h"

@@ -13,7 +13,7 @@
 #include <mutex>
 #include <string>
 
-#include "host/host_link.h"
+#include "engine/platform.h"
 #include "ui/panel_layout.h"
 #include "ui/window_context.h"
 #include "ui/window_surfaces.h"

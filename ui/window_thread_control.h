@@ -20,7 +20,7 @@
 #include <memory>
 #include <vector>
 
-#include "engine/window_layer.h"
+#include "engine/platform.h"
 
 struct WindowSession {
   virtual ~WindowSession() = default;

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "engine/ini_file_store.h"
+#include "engine/settings_store_headless.h"
 #include "tests/support/temp_folder.h"
 
 namespace {

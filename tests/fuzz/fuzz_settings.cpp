@@ -10,7 +10,7 @@
 #include <string>
 
 #include "engine/file_io.h"
-#include "engine/ini_file_store.h"
+#include "engine/settings_store_headless.h"
 #include "engine/settings.h"
 #include "engine/text.h"
 

@@ -3,8 +3,8 @@
 #include <filesystem>
 
 #include "engine/file_io.h"
-#include "reports/folder_executables.h"
-#include "reports/host_executables.h"
+#include "reports/host_executables_headless.h"
+#include "reports/host_version.h"
 #include "reports/pe_version.h"
 #include "tests/support/temp_folder.h"
 

@@ -6,11 +6,11 @@
 
 #include <atomic>
 
-#include "engine/ini_file_store.h"
+#include "engine/settings_store_headless.h"
 #include "engine/message_boxes_headless.h"
 #include "engine/stats_module.h"
-#include "engine/window_layer.h"
-#include "reports/folder_executables.h"
+#include "engine/platform.h"
+#include "reports/host_executables_headless.h"
 #include "reports/header_dialog_headless.h"
 
 class RecordingWindowLayer : public WindowLayer {

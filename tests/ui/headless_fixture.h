@@ -12,11 +12,11 @@
 #include <string>
 #include <utility>
 
-#include "engine/ini_file_store.h"
+#include "engine/settings_store_headless.h"
 #include "engine/message_boxes_headless.h"
 #include "engine/stats_module.h"
-#include "host/scripted_host.h"
-#include "reports/folder_executables.h"
+#include "host/host_link_headless.h"
+#include "reports/host_executables_headless.h"
 #include "reports/header_dialog_headless.h"
 #include "tests/support/temp_folder.h"
 #include "ui/window_layer_headless.h"

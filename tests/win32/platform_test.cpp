@@ -5,10 +5,10 @@
 #include <set>
 
 #include "engine/file_io.h"
-#include "engine/ini_file_store.h"
+#include "engine/settings_store_headless.h"
 #include "engine/settings.h"
 #include "engine/settings_store_win32.h"
-#include "reports/folder_executables.h"
+#include "reports/host_executables_headless.h"
 #include "reports/host_executables_win32.h"
 #include "tests/support/modal_answerer.h"
 #include "tests/support/temp_folder.h"

@@ -6,7 +6,7 @@
 #include <unordered_map>
 
 #include "engine/file_io.h"
-#include "engine/ini_file_store.h"
+#include "engine/settings_store_headless.h"
 #include "engine/ole_date.h"
 #include "reports/cabrillo_file_name.h"
 #include "tools/replay/replay_platform.h"

@@ -9,7 +9,7 @@
 
 #include <string>
 
-#include "engine/settings_store.h"
+#include "engine/platform.h"
 
 class IniFileStore : public SettingsStore {
  public:

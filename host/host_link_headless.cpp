@@ -1,4 +1,4 @@
-#include "host/scripted_host.h"
+#include "host/host_link_headless.h"
 
 #include <thread>
 

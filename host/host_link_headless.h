@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "host/host_link.h"
+#include "engine/platform.h"
 
 enum class HostCall { kFrequency, kTypedCall, kMacro };
 

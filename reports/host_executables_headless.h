@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "reports/host_executables.h"
+#include "reports/host_version.h"
 
 class FolderExecutables : public HostExecutables {
  public:

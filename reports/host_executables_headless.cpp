@@ -1,4 +1,4 @@
-#include "reports/folder_executables.h"
+#include "reports/host_executables_headless.h"
 
 #include <dirent.h>
 

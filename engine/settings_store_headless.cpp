@@ -1,4 +1,4 @@
-#include "engine/ini_file_store.h"
+#include "engine/settings_store_headless.h"
 
 #include <cstdio>
 #include <mutex>
