@@ -37,13 +37,6 @@ std::vector<std::string> SplitLines(const std::string& content) {
   return lines;
 }
 
-bool Append(const std::string& path, const std::string& bytes) {
-  std::FILE* f = std::fopen(path.c_str(), "ab");
-  if (f == nullptr) return false;
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  return (std::fclose(f) == 0) && written;
-}
-
 bool ReplaceContents(const std::string& path, const std::string& bytes) {
   const std::string temp = path + ".new";
   std::FILE* f = std::fopen(temp.c_str(), "wb");
