@@ -22,14 +22,24 @@
 
 namespace {
 
+// Whether the call belongs to a run of AddData calls: anything else ends the
+// run and closes what the run holds open (StatsModule::EndAddRun).
+enum class AddRun { kEnds, kGoesOn };
+
 template <typename R, typename Work>
-R Guarded(R fallback, Work&& work) {
+R Guarded(R fallback, Work&& work, AddRun run = AddRun::kEnds) {
   try {
     StatsModule* module = TheModule();
-    return module != nullptr ? work(*module) : fallback;
+    if (module == nullptr) return fallback;
+    if (run == AddRun::kEnds) module->EndAddRun();
+    return work(*module);
   } catch (...) {
     return fallback;
   }
+}
+
+void EndAddRun() {
+  Guarded(0, [](StatsModule&) { return 0; });
 }
 
 QsoArgs ToQsoArgs(TzqText own_call, TzqText call, TzqDate qso_time, unsigned freq_hz, TzqText mode,
@@ -61,10 +71,13 @@ TZQ_INTERNAL int TZQ_CDECL tzq_AddData0(TzqText own_call, TzqText call, TzqDate 
                                         TzqText, TzqText, TzqText, TzqText, TzqText,
                                         TzqText dx_prefix, int, int, int, double, double, TzqText,
                                         TzqText, TzqText, TzqText band, TzqText) noexcept {
-  return Guarded(0, [&](StatsModule& m) {
-    return m.AddData(ToQsoArgs(own_call, call, qso_time, freq_hz, mode, rst_sent, rst_rcvd,
-                               exch_sent, exch_rcvd, dx_prefix, band));
-  });
+  return Guarded(
+      0,
+      [&](StatsModule& m) {
+        return m.AddData(ToQsoArgs(own_call, call, qso_time, freq_hz, mode, rst_sent, rst_rcvd,
+                                   exch_sent, exch_rcvd, dx_prefix, band));
+      },
+      AddRun::kGoesOn);
 }
 
 TZQ_INTERNAL int TZQ_CDECL tzq_RemoveData0(TzqText own_call, TzqText call, TzqDate qso_time,
@@ -120,11 +133,13 @@ TZQ_INTERNAL const char* TZQ_CDECL tzq_GetResult0(int* out) noexcept {
 }
 
 TZQ_INTERNAL const char* TZQ_CDECL tzq_GetSetName(int index) noexcept {
+  EndAddRun();
   return index == 0 ? StatsModule::kSetName : "";
 }
 
 // Also exported as GetExchgCount0: one rule set, one exchange.
 TZQ_INTERNAL int TZQ_CDECL tzq_GetNumberOfSets(void) noexcept {
+  EndAddRun();
   return 1;
 }
 

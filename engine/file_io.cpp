@@ -40,13 +40,6 @@ std::vector<std::string> SplitLines(const std::string& content) {
   return lines;
 }
 
-bool Append(const std::string& path, const std::string& bytes) {
-  std::FILE* f = std::fopen(path.c_str(), "ab");
-  if (f == nullptr) return false;
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  return (std::fclose(f) == 0) && written;
-}
-
 uint64_t SystemRandomBits() {
   // One unpredictable seed per process; the counter makes every call
   // differ, also across threads, without a lock.

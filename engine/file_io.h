@@ -25,9 +25,6 @@ ReadResult ReadAllChecked(const std::string& path, std::string* content);
 // counts as a line.
 std::vector<std::string> SplitLines(const std::string& content);
 
-// Appends bytes at the end of the file, creating it when absent.
-bool Append(const std::string& path, const std::string& bytes);
-
 // Replaces the file's contents in one step (see above). On failure errno
 // tells why when the platform said.
 bool ReplaceContents(const std::string& path, const std::string& bytes);

@@ -27,7 +27,12 @@ StatsModule::StatsModule(const Platform& platform)
 StatsModule::~StatsModule() = default;
 
 void StatsModule::Stop() {
+  EndAddRun();
   platform_.windows->CloseWindows();
+}
+
+void StatsModule::EndAddRun() {
+  bad_qso_out_.Close();
 }
 
 std::string StatsModule::RejectionLine(const QsoArgs& qso, int32_t freq_khz,
@@ -49,7 +54,7 @@ void StatsModule::AppendBadQsoLines(const std::string& lines) {
   // The file is opened only when there is something to write; before the
   // first reset there is no file name and the lines are lost.
   if (lines.empty() || bad_qso_file_.empty()) return;
-  file_io::Append(bad_qso_file_, lines);
+  bad_qso_out_.Append(bad_qso_file_, lines);
 }
 
 int StatsModule::AddData(const QsoArgs& qso) {
@@ -128,6 +133,8 @@ int StatsModule::AddData(const QsoArgs& qso) {
 }
 
 void StatsModule::RewriteBadQsoFile(std::string_view call, const std::string& time_key) {
+  // A held file would be left writing to the replaced copy.
+  bad_qso_out_.Close();
   if (bad_qso_file_.empty()) return;
   std::string content;
   // A file that exists but cannot be read is left alone rather than
@@ -185,6 +192,7 @@ int StatsModule::ResetStats(int export_flag, std::string_view own_call,
     settings_.Put("Start", "1");
   }
 
+  bad_qso_out_.Close();
   bad_qso_file_ = "BadQSO_StatsTZQ_" + period_end.Format("%d_%m_%Y") + ".txt";
   file_io::ReplaceContents(bad_qso_file_, std::string(kBadQsoHeader) + "\r\n");
   return 1;

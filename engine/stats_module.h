@@ -18,6 +18,7 @@
 
 #include "engine/band_tables.h"
 #include "engine/contest_rules.h"
+#include "engine/file_io_append.h"
 #include "engine/platform.h"
 #include "engine/ole_date.h"
 #include "engine/qso_store.h"
@@ -86,6 +87,12 @@ class StatsModule {
   // The stop hook at unload: closes the windows before the state goes.
   void Stop();
 
+  // While the host calls AddData again and again (rebuilding its log), the
+  // bad-QSO file stays open between calls. Every other exported function
+  // calls this first, so a host that does anything else between two adds
+  // finds the file closed, as it would with no run going on.
+  void EndAddRun();
+
   // Shared with the window thread.
   std::mutex& tablesLock() { return tables_lock_; }
   const QsoStore& store() const { return store_; }
@@ -121,6 +128,7 @@ class StatsModule {
   std::string command_reply_;
   std::vector<std::string> bands_seen_;
   std::string period_start_, period_end_, contest_year_, bad_qso_file_;
+  file_io::AppendFile bad_qso_out_;
   BandTables tables_;
   std::string report_text_;
   QsoStore store_;

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+
 #include "tests/support/module_fixture.h"
 
 namespace {
@@ -179,6 +183,67 @@ TEST(AddDataBeforeResetTest, StoresButWritesNoFile) {
   EXPECT_EQ(module.store().element(0).notCounted, 1);
   EXPECT_FALSE(folder.Exists("BadQSO_StatsTZQ_.txt"));
   EXPECT_EQ(platform.windows.posts, 0);
+}
+
+// A run of adds holds the bad-QSO file open; whatever happens to the file
+// under its name meanwhile, the next line lands in a file of that name.
+class HeldBadQsoFileTest : public AddDataTest {
+ protected:
+  static Qso Refused(const char* call) {
+    Qso q;
+    q.call = call;
+    q.band = "160m";
+    return q;
+  }
+  static std::string LineOf(const char* call) {
+    return std::string("QSO:  7035  RTTY  2018-06-09 1200  PY2AA  599  SP  ") + call +
+           "  599  RJ   WRONG BAND !!!\r\n";
+  }
+  std::string PathOf(const std::string& name) const { return folder_.path() + "/" + name; }
+};
+
+TEST_F(HeldBadQsoFileTest, NextLineFollowsTheName) {
+  const std::string moved = "moved.txt";
+  struct Case {
+    const char* what;
+    std::function<void()> act;
+    std::string named, moved;
+  } cases[] = {
+    {"untouched", [] {}, kHeader + LineOf("PY1AA") + LineOf("PY2BB"), ""},
+    {"renamed", [&] { std::rename(PathOf(kBadQsoFile).c_str(), PathOf(moved).c_str()); },
+     LineOf("PY2BB"), kHeader + LineOf("PY1AA")},
+    {"replaced",
+     [&] {
+       std::rename(PathOf(kBadQsoFile).c_str(), PathOf(moved).c_str());
+       folder_.Write(kBadQsoFile, "other\r\n");
+     },
+     "other\r\n" + LineOf("PY2BB"), kHeader + LineOf("PY1AA")},
+#if !defined(_WIN32)
+    // Wine keeps a deleted file under its name until its last handle
+    // closes, so there the lines go on into the doomed file.
+    {"deleted", [&] { std::remove(PathOf(kBadQsoFile).c_str()); }, LineOf("PY2BB"), ""},
+#endif
+  };
+  for (const Case& c : cases) {
+    Reset();
+    std::remove(PathOf(moved).c_str());
+    Add(Refused("PY1AA"));
+    c.act();
+    Add(Refused("PY2BB"));
+    EXPECT_EQ(BadQso(), c.named) << c.what;
+    EXPECT_EQ(folder_.Read(moved), c.moved) << c.what;
+  }
+}
+
+TEST_F(HeldBadQsoFileTest, ALineThatCannotBeWrittenDoesNotStopTheNext) {
+  Add(Refused("PY1AA"));
+  std::rename(PathOf(kBadQsoFile).c_str(), PathOf("moved.txt").c_str());
+  std::filesystem::create_directory(PathOf(kBadQsoFile));
+  EXPECT_EQ(Add(Refused("PY2BB")), 0);
+  std::filesystem::remove(PathOf(kBadQsoFile));
+  Add(Refused("PY3CC"));
+  EXPECT_EQ(BadQso(), LineOf("PY3CC"));
+  EXPECT_EQ(folder_.Read("moved.txt"), kHeader + LineOf("PY1AA"));
 }
 
 }  // namespace

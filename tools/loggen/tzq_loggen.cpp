@@ -13,6 +13,8 @@
 //   tzq-loggen [--qsos N] [--seed N] [--out FILE]
 // Defaults: 400 QSOs, seed 2024, standard output. examples/tzq-sample.adi is
 // the default output.
+//   --clean  a log of the same shape without a single problem QSO (no dupes,
+//            no mistakes, no DX serial numbers), to compare against
 
 #include <algorithm>
 #include <cstdint>
@@ -33,6 +35,9 @@ namespace {
 
 constexpr const char* kOwnCall = "PY2XB";
 constexpr const char* kOwnState = "SP";
+
+// --clean: leave out every QSO the plug-in would refuse or write down.
+bool g_clean = false;
 
 // SplitMix64: tiny, fast and identical everywhere.
 class Random {
@@ -170,7 +175,7 @@ std::vector<Station> MakeStations(Random& random, int count) {
   while (static_cast<int>(stations.size()) < count) {
     Station s;
     const int kind = random.Below(100);
-    if (kind < 4) {
+    if (kind < 4 && !g_clean) {
       const DxEntity& dx = random.Pick(kDx);
       s.call = std::string(dx.prefix) + std::to_string(1 + random.Below(9)) +
                Suffix(random, 2 + random.Below(2));
@@ -293,7 +298,7 @@ std::string Generate(int count, uint64_t seed) {
     q.rstRcvd = random.Chance(850) ? "599" : random.Chance(500) ? "579" : "589";
 
     // A dupe: the same station again a little later, same band and mode.
-    if (!log.empty() && random.Chance(30)) {
+    if (!g_clean && !log.empty() && random.Chance(30)) {
       const Qso& earlier = log[log.size() - 1 - random.Below(std::min<int>(log.size(), 20))];
       if (earlier.band >= 0 && earlier.mode >= 0) {
         Qso dupe = earlier;
@@ -323,7 +328,7 @@ std::string Generate(int count, uint64_t seed) {
     q.exchange = ExchangeOf(*q.station, random);
 
     // The mistakes of a real log.
-    const int slip = random.Below(1000);
+    const int slip = g_clean ? 1000 : random.Below(1000);
     if (slip < 10) {
       static const char* const kOtherBands[][2] = {
           {"30m", "10142"}, {"17m", "18103"}, {"160m", "1838"}};
@@ -379,10 +384,13 @@ int main(int argc, char** argv) {
       if (*end != '\0') return Usage("bad --seed");
     } else if (std::strcmp(argv[i], "--out") == 0 && has_value) {
       out = argv[++i];
+    } else if (std::strcmp(argv[i], "--clean") == 0) {
+      g_clean = true;
     } else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
       std::printf(
           "Usage: tzq-loggen [--qsos N] [--seed N] [--out FILE]\n"
-          "Writes a TZQ contest log in ADIF (default 400 QSOs, seed 2024, to stdout).\n");
+          "Writes a TZQ contest log in ADIF (default 400 QSOs, seed 2024, to stdout).\n"
+          "--clean leaves out dupes, mistakes and DX stations: no problem QSO at all.\n");
       return 0;
     } else {
       return Usage("unknown or incomplete option");
