@@ -1,0 +1,179 @@
+#include "tools/check/log_source.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include "engine/ini_file_store.h"
+#include "tools/plugin_loader/plugin_library.h"
+#include "tools/replay/input_error.h"
+#include "tools/replay/log_file.h"
+#include "tools/replay/replay_platform.h"
+#include "tools/replay/replay_run.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// COleDateTime as the plug-in reads it: day count, status (0 valid), padding.
+struct HostDate {
+  double days = 0.0;
+  int32_t status = 0;
+  int32_t padding = 0;
+};
+static_assert(sizeof(HostDate) == 16, "COleDateTime layout");
+
+std::string TwoDigits(int n) {
+  return (n < 10 ? "0" : "") + std::to_string(n);
+}
+
+HostDate DateOf(int yyyymmdd) {
+  return HostDate{
+      static_cast<double>(OleDayNumber(yyyymmdd / 10000, yyyymmdd / 100 % 100, yyyymmdd % 100)), 0,
+      0};
+}
+
+std::string BadQsoFileName(int period_end) {
+  return "BadQSO_StatsTZQ_" + TwoDigits(period_end % 100) + "_" +
+         TwoDigits(period_end / 100 % 100) + "_" + std::to_string(period_end / 10000) + ".txt";
+}
+
+// The plug-in names its files without a folder.
+class WorkingFolder {
+ public:
+  explicit WorkingFolder(const fs::path& folder) : previous_(fs::current_path()) {
+    fs::current_path(folder);
+  }
+  ~WorkingFolder() {
+    std::error_code ignored;
+    fs::current_path(previous_, ignored);
+  }
+
+ private:
+  fs::path previous_;
+};
+
+// The lines each AddData0 appends to the bad-QSO file are its warnings.
+class FileTail {
+ public:
+  explicit FileTail(std::string name) : name_(std::move(name)) { Next(); }
+
+  std::string Next() {
+    std::error_code ec;
+    const uintmax_t size = fs::file_size(name_, ec);
+    if (ec || size <= seen_) return std::string();
+    std::string added(static_cast<size_t>(size - seen_), '\0');
+    std::ifstream in(name_, std::ios::binary);
+    in.seekg(static_cast<std::streamoff>(seen_));
+    in.read(&added[0], static_cast<std::streamsize>(added.size()));
+    added.resize(static_cast<size_t>(in.gcount()));
+    seen_ += added.size();
+    return added;
+  }
+
+ private:
+  std::string name_;
+  uintmax_t seen_ = 0;
+};
+
+// Totals from the plug-in's text report: "Total\t q\t p\t m" and "Dupe\t d".
+void ParseReport(const std::string& report, PluginScore* score) {
+  const size_t total = report.find("\nTotal\t");
+  if (total != std::string::npos) {
+    std::sscanf(report.c_str() + total + 7, " %d\t %d\t %d", &score->qsos, &score->points,
+                &score->multipliers);
+  }
+  const size_t dupe = report.find("\nDupe\t");
+  if (dupe != std::string::npos) std::sscanf(report.c_str() + dupe + 6, " %d", &score->dupes);
+  // The plug-in multiplies in 32 bits; the report's product is the score.
+  const size_t line = report.find("\nScore: ");
+  if (line != std::string::npos) {
+    const size_t equals = report.find(" = ", line);
+    if (equals != std::string::npos) std::sscanf(report.c_str() + equals + 3, "%d", &score->score);
+  }
+}
+
+}  // namespace
+
+bool ReadLogQsos(const std::string& path, std::vector<LogQso>* qsos, std::string* error) {
+  try {
+    *qsos = LoadLog(path, std::string());
+    return true;
+  } catch (const InputError& e) {
+    *error = e.Describe();
+  } catch (const std::exception& e) {
+    *error = path + ": " + e.what();
+  }
+  return false;
+}
+
+struct PluginReplayer::State {
+  PluginLibrary library;
+  PluginApi api;
+  fs::path folder;
+};
+
+PluginReplayer::PluginReplayer() : state_(std::make_unique<State>()) {}
+PluginReplayer::~PluginReplayer() = default;
+
+bool PluginReplayer::Open(const std::string& plugin, const std::string& work_folder,
+                          std::string* error) {
+  const fs::path path = plugin.empty()
+                            ? fs::path(ProgramFolder()) / PluginLibrary::DefaultFileName()
+                            : fs::absolute(plugin);
+  if (!state_->library.Open(path.string(), error) || !state_->api.Resolve(state_->library, error)) {
+    return false;
+  }
+  std::error_code ec;
+  state_->folder = fs::absolute(work_folder, ec);
+  // The settings file lives in "Plugins", which must exist.
+  fs::create_directories(state_->folder / "Plugins", ec);
+  if (ec) {
+    *error = "cannot create " + (state_->folder / "Plugins").string() + ": " + ec.message();
+    return false;
+  }
+  return true;
+}
+
+bool PluginReplayer::Replay(const std::vector<const LogQso*>& qsos, const std::string& own_call,
+                            int period_start, int period_end, PluginScore* score,
+                            std::string* error) {
+  *score = PluginScore();
+  try {
+    WorkingFolder folder(state_->folder);
+    // Nobody is there to use the settings window: marking it as just opened
+    // makes the reset leave it closed. The reset clears the mark, so every
+    // replay sets it again.
+    IniFileStore settings;
+    if (!settings.Write("Plugins\\TZQ.ini", "Settings", "Start", "1")) {
+      *error = state_->folder.string() + ": cannot write Plugins/TZQ.ini";
+      return false;
+    }
+    const PluginApi& api = state_->api;
+    const char* x = "";
+    HostDate none{0.0, 2, 0};
+    HostDate start = DateOf(period_start), end = DateOf(period_end);
+    api.ResetStats0(x, 0, own_call.c_str(), &start, &end, x, x, x, x, x, x, x, x, x, x, 0, 0, 0,
+                    0.0, 0.0, x, x, x);
+    FileTail tail(BadQsoFileName(period_end));
+    ReplayTally tally;
+    for (const LogQso* q : qsos) {
+      HostDate time{q->oleDays, 0, 0};
+      const int result =
+          api.AddData0(q->ownCall.c_str(), q->call.c_str(), &time, &none, &none, &none, 0u,
+                       q->freqHz, q->mode.c_str(), q->rstSent.c_str(), q->rstRcvd.c_str(),
+                       q->exchSent.c_str(), q->exchRcvd.c_str(), x, x, x, x, x, x, x, x, x,
+                       q->dxPrefix.c_str(), 0, 0, 0, 0.0, 0.0, x, x, x, q->band.c_str(), x);
+      tally.Count(result, tail.Next());
+    }
+    int out_flag = 0;
+    ParseReport(api.GetResult0(&out_flag), score);
+    score->warnings = tally.Describe();
+  } catch (const fs::filesystem_error& e) {
+    *error = e.what();
+    return false;
+  }
+  return true;
+}
