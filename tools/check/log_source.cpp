@@ -4,7 +4,12 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
+
+#if defined(_WIN32)
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
 #include "engine/ini_file_store.h"
 #include "tools/plugin_loader/plugin_library.h"
@@ -56,26 +61,42 @@ class WorkingFolder {
 };
 
 // The lines each AddData0 appends to the bad-QSO file are its warnings.
+// The file stays open for the whole replay and is asked for its end once
+// per QSO: one system call, where looking the name up costs several, and a
+// replay makes a million of them.
 class FileTail {
  public:
-  explicit FileTail(std::string name) : name_(std::move(name)) { Next(); }
+  explicit FileTail(const std::string& name) : file_(std::fopen(name.c_str(), "rb")) {
+    if (file_ != nullptr) seen_ = EndOf(file_);
+  }
+  ~FileTail() {
+    if (file_ != nullptr) std::fclose(file_);
+  }
+  FileTail(const FileTail&) = delete;
+  FileTail& operator=(const FileTail&) = delete;
 
   std::string Next() {
-    std::error_code ec;
-    const uintmax_t size = fs::file_size(name_, ec);
-    if (ec || size <= seen_) return std::string();
+    if (file_ == nullptr) return std::string();
+    const long long size = EndOf(file_);
+    if (size <= seen_) return std::string();
     std::string added(static_cast<size_t>(size - seen_), '\0');
-    std::ifstream in(name_, std::ios::binary);
-    in.seekg(static_cast<std::streamoff>(seen_));
-    in.read(&added[0], static_cast<std::streamsize>(added.size()));
-    added.resize(static_cast<size_t>(in.gcount()));
-    seen_ += added.size();
+    std::fseek(file_, static_cast<long>(seen_), SEEK_SET);
+    added.resize(std::fread(&added[0], 1, added.size(), file_));
+    seen_ += static_cast<long long>(added.size());
     return added;
   }
 
  private:
-  std::string name_;
-  uintmax_t seen_ = 0;
+  static long long EndOf(std::FILE* file) {
+#if defined(_WIN32)
+    return _lseeki64(_fileno(file), 0, SEEK_END);
+#else
+    return lseek(fileno(file), 0, SEEK_END);
+#endif
+  }
+
+  std::FILE* file_;
+  long long seen_ = 0;
 };
 
 // Totals from the plug-in's text report: "Total\t q\t p\t m" and "Dupe\t d".
@@ -138,8 +159,8 @@ bool PluginReplayer::Open(const std::string& plugin, const std::string& work_fol
 }
 
 bool PluginReplayer::Replay(const std::vector<const LogQso*>& qsos, const std::string& own_call,
-                            int period_start, int period_end, PluginScore* score,
-                            std::string* error) {
+                            int period_start, int period_end, bool with_warnings,
+                            PluginScore* score, std::string* error) {
   *score = PluginScore();
   try {
     WorkingFolder folder(state_->folder);
@@ -157,8 +178,9 @@ bool PluginReplayer::Replay(const std::vector<const LogQso*>& qsos, const std::s
     HostDate start = DateOf(period_start), end = DateOf(period_end);
     api.ResetStats0(x, 0, own_call.c_str(), &start, &end, x, x, x, x, x, x, x, x, x, x, 0, 0, 0,
                     0.0, 0.0, x, x, x);
-    FileTail tail(BadQsoFileName(period_end));
     ReplayTally tally;
+    std::unique_ptr<FileTail> tail;
+    if (with_warnings) tail = std::make_unique<FileTail>(BadQsoFileName(period_end));
     for (const LogQso* q : qsos) {
       HostDate time{q->oleDays, 0, 0};
       const int result =
@@ -166,11 +188,11 @@ bool PluginReplayer::Replay(const std::vector<const LogQso*>& qsos, const std::s
                        q->freqHz, q->mode.c_str(), q->rstSent.c_str(), q->rstRcvd.c_str(),
                        q->exchSent.c_str(), q->exchRcvd.c_str(), x, x, x, x, x, x, x, x, x,
                        q->dxPrefix.c_str(), 0, 0, 0, 0.0, 0.0, x, x, x, q->band.c_str(), x);
-      tally.Count(result, tail.Next());
+      if (tail) tally.Count(result, tail->Next());
     }
     int out_flag = 0;
     ParseReport(api.GetResult0(&out_flag), score);
-    score->warnings = tally.Describe();
+    if (tail) score->warnings = tally.Describe();
   } catch (const fs::filesystem_error& e) {
     *error = e.what();
     return false;

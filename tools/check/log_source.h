@@ -28,7 +28,8 @@ struct PluginScore {
   int multipliers = 0;
   int score = 0;
   int dupes = 0;
-  std::string warnings;  // the replay tool's tally: "N QSOs read, N stored (...), ..."
+  std::string
+      warnings;  // the replay tool's tally, when asked for: "N QSOs read, N stored (...), ..."
 };
 
 // The plug-in loaded once and replayed log after log.
@@ -44,9 +45,11 @@ class PluginReplayer {
   bool Open(const std::string& plugin, const std::string& work_folder, std::string* error);
 
   // Scores `qsos` in the given order for the contest period (YYYYMMDD
-  // dates). False only when the working folder cannot be used.
+  // dates); `with_warnings` also tallies the plug-in's verdict on each QSO,
+  // which costs a look at the bad-QSO file per QSO. False only when the
+  // working folder cannot be used.
   bool Replay(const std::vector<const LogQso*>& qsos, const std::string& own_call, int period_start,
-              int period_end, PluginScore* score, std::string* error);
+              int period_end, bool with_warnings, PluginScore* score, std::string* error);
 
  private:
   struct State;

@@ -290,8 +290,7 @@ std::string UbnReport(const CheckOutcome& outcome, const StationResult& r) {
   s += "              QSOs   Points   Mult       Score\r\n";
   s += ScoreRow("Claimed", r.claimed) + ScoreRow("Checked", r.checked);
   s += "  Lost      " + LostShare(r) + "\r\n";
-  s += "  Plug-in, claimed: " + r.claimed.warnings + "\r\n";
-  s += "  Plug-in, checked: " + r.checked.warnings + "\r\n";
+  s += "  The plug-in on the log as sent: " + r.claimed.warnings + "\r\n";
   return s;
 }
 
