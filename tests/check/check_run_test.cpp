@@ -135,7 +135,7 @@ TEST(CheckRun, ExitStatuses) {
       {"unknown option", {"--frob", "."}, 2, "", "--frob: unknown option"},
       {"bad window", {"--window", "3m", "."}, 2, "", "--window: '3m' is not a number"},
       {"no logs", {"--out", "x"}, 2, "", "no logs given"},
-      {"unreadable log", {".", "--out", "res"}, 1, "", "not scored: ./bad.cbr: 2: QSO:"},
+      {"unreadable log", {".", "--out", "res"}, 1, "", "bad.cbr: 2: QSO:"},
       {"two logs of one station", {".", "--out", "res"}, 1, "", "more than one log of PY3BB"},
   };
   for (const auto& c : cases) {
