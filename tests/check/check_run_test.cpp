@@ -86,11 +86,13 @@ std::string Cabrillo(const std::string& call, const std::string& category,
   return text + "END-OF-LOG:\r\n";
 }
 
-// PY2AA worked PY3BB and PY1CC; PY1CC's log lacks the QSO. Claimed: 2 QSOs
-// of 2 points, areas RS and RJ: 4 x 2 = 8. Checked: 2 x 1 = 2.
+// PY2AA worked PY3BB (and again, a dupe) and PY1CC; PY1CC's log lacks the
+// QSO. Claimed: 2 QSOs of 2 points, areas RS and RJ: 4 x 2 = 8. Checked:
+// 2 x 1 = 2.
 void WriteSmallContest(const TempFolder& folder) {
   folder.Write("py2aa.cbr", Cabrillo("PY2AA", "SINGLE-OP A",
                                      {"7040 RY 2024-06-08 1000 PY2AA 599 SP PY3BB 599 RS",
+                                      "7040 RY 2024-06-08 1005 PY2AA 599 SP PY3BB 599 RS",
                                       "7041 RY 2024-06-08 1010 PY2AA 599 SP PY1CC 599 RJ"}));
   folder.Write("py3bb.cbr", Cabrillo("PY3BB", "SINGLE-OP A",
                                      {"7040 RY 2024-06-08 1001 PY3BB 599 RS PY2AA 599 SP"}));
@@ -119,6 +121,10 @@ TEST(CheckRun, ScoresAndTablesThroughThePlugin) {
   const std::string ubn = folder.Read("res/PY2AA.ubn.txt");
   EXPECT_NE(ubn.find("NOT IN LOG       40m  RTTY    2024-06-08 1010"), std::string::npos) << ubn;
   EXPECT_NE(ubn.find("PY1CC's nearest line: 40m  RTTY    2024-06-08 1100"), std::string::npos)
+      << ubn;
+  EXPECT_NE(ubn.find("NOT IN LOG       40m  RTTY    2024-06-08 1005"), std::string::npos) << ubn;
+  EXPECT_NE(ubn.find("as sent: 3 QSOs read, 3 stored (1 dupe, 0 unacceptable area), 0 refused"),
+            std::string::npos)
       << ubn;
   EXPECT_FALSE(folder.Exists("res/.plugin-work"));
 }

@@ -1,10 +1,11 @@
 #include "tools/check/log_source.h"
 
+#include <fcntl.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-
 #if defined(_WIN32)
 #include <io.h>
 #else
@@ -63,39 +64,65 @@ class WorkingFolder {
 // The lines each AddData0 appends to the bad-QSO file are its warnings.
 // The file stays open for the whole replay and is asked for its end once
 // per QSO: one system call, where looking the name up costs several, and a
-// replay makes a million of them.
+// replay makes a million of them. Plain descriptors, so that no stream
+// buffer hides what the plug-in appended.
 class FileTail {
  public:
-  explicit FileTail(const std::string& name) : file_(std::fopen(name.c_str(), "rb")) {
-    if (file_ != nullptr) seen_ = EndOf(file_);
+  explicit FileTail(const std::string& name) : fd_(OpenForReading(name)) {
+    if (fd_ >= 0) seen_ = SeekTo(fd_, 0, SEEK_END);
   }
   ~FileTail() {
-    if (file_ != nullptr) std::fclose(file_);
+    if (fd_ >= 0) CloseFile(fd_);
   }
   FileTail(const FileTail&) = delete;
   FileTail& operator=(const FileTail&) = delete;
 
   std::string Next() {
-    if (file_ == nullptr) return std::string();
-    const long long size = EndOf(file_);
-    if (size <= seen_) return std::string();
+    if (fd_ < 0) return std::string();
+    const long long size = SeekTo(fd_, 0, SEEK_END);
+    if (size <= seen_ || SeekTo(fd_, seen_, SEEK_SET) != seen_) return std::string();
     std::string added(static_cast<size_t>(size - seen_), '\0');
-    std::fseek(file_, static_cast<long>(seen_), SEEK_SET);
-    added.resize(std::fread(&added[0], 1, added.size(), file_));
-    seen_ += static_cast<long long>(added.size());
+    size_t got = 0;
+    while (got < added.size()) {
+      const int n = ReadSome(fd_, &added[got], added.size() - got);
+      if (n <= 0) break;
+      got += static_cast<size_t>(n);
+    }
+    added.resize(got);
+    seen_ += static_cast<long long>(got);
     return added;
   }
 
  private:
-  static long long EndOf(std::FILE* file) {
 #if defined(_WIN32)
-    return _lseeki64(_fileno(file), 0, SEEK_END);
-#else
-    return lseek(fileno(file), 0, SEEK_END);
-#endif
+  static int OpenForReading(const std::string& name) {
+    return _open(name.c_str(), _O_RDONLY | _O_BINARY);
   }
+  static long long SeekTo(int fd, long long offset, int whence) {
+    return _lseeki64(fd, offset, whence);
+  }
+  static int ReadSome(int fd, char* buffer, size_t n) {
+    return _read(fd, buffer, static_cast<unsigned>(n));
+  }
+  static void CloseFile(int fd) {
+    _close(fd);
+  }
+#else
+  static int OpenForReading(const std::string& name) {
+    return open(name.c_str(), O_RDONLY);
+  }
+  static long long SeekTo(int fd, long long offset, int whence) {
+    return lseek(fd, offset, whence);
+  }
+  static int ReadSome(int fd, char* buffer, size_t n) {
+    return static_cast<int>(read(fd, buffer, n));
+  }
+  static void CloseFile(int fd) {
+    close(fd);
+  }
+#endif
 
-  std::FILE* file_;
+  int fd_;
   long long seen_ = 0;
 };
 
