@@ -33,6 +33,7 @@ class Interner {
     return it == ids_.end() ? -1 : it->second;
   }
   const std::string& Text(int id) const { return *texts_[id]; }
+  int size() const { return static_cast<int>(texts_.size()); }
 
  private:
   std::unordered_map<std::string, int> ids_;
@@ -48,10 +49,6 @@ struct Candidate {
            std::tie(o.gap, o.a.station, o.a.qso, o.b.station, o.b.qso);
   }
 };
-
-uint64_t SlotKey(int station, int slot) {
-  return (static_cast<uint64_t>(station) << 32) | static_cast<uint32_t>(slot);
-}
 
 }  // namespace
 
@@ -100,9 +97,11 @@ std::vector<std::vector<QsoFinding>> CrossCheck(const std::vector<CheckStation>&
   std::unordered_map<int, int> station_of;  // interned call -> station
   for (int s = 0; s < n; ++s) station_of.emplace(own[s], s);
 
-  // Per station, its QSOs; per station, band and mode, those QSOs by time.
-  std::vector<std::vector<Entry>> entries(n);
-  std::unordered_map<uint64_t, std::vector<Entry>> by_slot;
+  // Per station its QSOs in log order, and the same sorted by band and mode,
+  // then time, with where each band and mode starts: one contiguous array
+  // per log keeps the window look-ups close together in memory.
+  std::vector<std::vector<Entry>> entries(n), by_time(n);
+  std::vector<std::vector<int>> starts(n);
   // For the unique rule: the first log a call appears in, or -2 once a
   // second log holds it too.
   std::unordered_map<int, int> first_log;
@@ -113,26 +112,28 @@ std::vector<std::vector<QsoFinding>> CrossCheck(const std::vector<CheckStation>&
       const Entry e{calls.Id(qsos[q].call), slots.Id(qsos[q].band + ' ' + qsos[q].mode),
                     qsos[q].seconds, q};
       entries[s].push_back(e);
-      by_slot[SlotKey(s, e.slot)].push_back(e);
       auto [it, added] = first_log.emplace(e.call, s);
       if (!added && it->second != s) it->second = -2;
     }
   }
-  for (auto& [key, list] : by_slot) {
-    std::sort(list.begin(), list.end(), [](const Entry& x, const Entry& y) {
-      return std::tie(x.t, x.qso) < std::tie(y.t, y.qso);
+  const int slot_count = slots.size();
+  for (int s = 0; s < n; ++s) {
+    by_time[s] = entries[s];
+    std::sort(by_time[s].begin(), by_time[s].end(), [](const Entry& x, const Entry& y) {
+      return std::tie(x.slot, x.t, x.qso) < std::tie(y.slot, y.t, y.qso);
     });
+    starts[s].assign(slot_count + 1, 0);
+    for (const Entry& e : by_time[s]) ++starts[s][e.slot + 1];
+    for (int k = 0; k < slot_count; ++k) starts[s][k + 1] += starts[s][k];
   }
   const auto window_of = [&](int s, int slot, long long t) {
-    auto it = by_slot.find(SlotKey(s, slot));
-    if (it == by_slot.end()) return std::make_pair<const Entry*, const Entry*>(nullptr, nullptr);
-    const auto& list = it->second;
-    auto first = std::lower_bound(list.begin(), list.end(), t - window,
-                                  [](const Entry& e, long long v) { return e.t < v; });
-    auto last = std::upper_bound(first, list.end(), t + window,
-                                 [](long long v, const Entry& e) { return v < e.t; });
-    return std::make_pair(list.data() + (first - list.begin()),
-                          list.data() + (last - list.begin()));
+    const Entry* begin = by_time[s].data() + starts[s][slot];
+    const Entry* end = by_time[s].data() + starts[s][slot + 1];
+    const Entry* first = std::lower_bound(begin, end, t - window,
+                                          [](const Entry& e, long long v) { return e.t < v; });
+    const Entry* last = std::upper_bound(first, end, t + window,
+                                         [](long long v, const Entry& e) { return v < e.t; });
+    return std::make_pair(first, last);
   };
 
   std::vector<std::vector<QsoFinding>> findings(n);
