@@ -1,6 +1,7 @@
 #include "tools/check/check_run.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cmath>
 #include <ctime>
@@ -8,6 +9,7 @@
 #include <fstream>
 #include <map>
 #include <set>
+#include <thread>
 
 #include "engine/version.h"
 #include "tools/check/results_writer.h"
@@ -99,6 +101,28 @@ bool ParseInt(const std::string& text, int low, int high, int* value) {
   return *value >= low && *value <= high;
 }
 
+// Reads one log and finds its station; `r` says why when it is not scored.
+// Touches nothing but `r`, so logs can be read side by side.
+void ReadStation(const std::string& file, StationResult* r) {
+  r->file = file;
+  if (!ReadLogQsos(file, &r->qsos, &r->reason)) {
+    // The message names the file, which the results list beside it.
+    if (r->reason.compare(0, file.size() + 1, file + ":") == 0) {
+      r->reason = NormalisedSpacing(r->reason.substr(file.size() + 1));
+    }
+    return;
+  }
+  ReadCabrilloHeader(file, &r->call, &r->category);
+  for (size_t i = 0; r->call.empty() && i < r->qsos.size(); ++i) {
+    r->call = NormalisedText(r->qsos[i].ownCall);
+  }
+  if (r->call.empty()) {
+    r->reason = "the log names no own call (CALLSIGN: or STATION_CALLSIGN)";
+  } else {
+    r->scored = true;
+  }
+}
+
 }  // namespace
 
 std::string NormalisedText(const std::string& text) {
@@ -174,28 +198,19 @@ bool CheckContest(const CheckOptions& options, CheckOutcome* outcome, std::strin
   outcome->windowMinutes = options.windowMinutes;
   auto& stations = outcome->stations;
 
-  for (const std::string& file : CollectLogs(options.logs)) {
-    StationResult r;
-    r.file = file;
-    if (!ReadLogQsos(file, &r.qsos, &r.reason)) {
-      // The message names the file, which the results list beside it.
-      if (r.reason.compare(0, file.size() + 1, file + ":") == 0) {
-        r.reason = NormalisedSpacing(r.reason.substr(file.size() + 1));
-      }
-      stations.push_back(std::move(r));
-      continue;
-    }
-    ReadCabrilloHeader(file, &r.call, &r.category);
-    for (size_t i = 0; r.call.empty() && i < r.qsos.size(); ++i) {
-      r.call = NormalisedText(r.qsos[i].ownCall);
-    }
-    if (r.call.empty()) {
-      r.reason = "the log names no own call (CALLSIGN: or STATION_CALLSIGN)";
-    } else {
-      r.scored = true;
-    }
-    stations.push_back(std::move(r));
-  }
+  // Reading is the one part that needs no plug-in: the logs are read on
+  // every core, each thread taking the next unread file.
+  const std::vector<std::string> files = CollectLogs(options.logs);
+  stations.resize(files.size());
+  std::atomic<size_t> next{0};
+  const auto read_logs = [&] {
+    for (size_t i; (i = next++) < files.size();) ReadStation(files[i], &stations[i]);
+  };
+  const unsigned cores = std::max(1u, std::min(4u, std::thread::hardware_concurrency()));
+  std::vector<std::thread> readers;
+  for (unsigned t = 1; t < cores && t < files.size(); ++t) readers.emplace_back(read_logs);
+  read_logs();
+  for (std::thread& t : readers) t.join();
 
   // Two logs of one station: which one counts is the committee's call, not
   // ours, so neither is scored.
