@@ -11,6 +11,7 @@
 // exchanges, a missing exchange, QSOs on other bands and in other modes.
 //
 //   tzq-loggen [--qsos N] [--seed N] [--out FILE]
+//   tzq-loggen --stations N [--qsos N] [--seed N] --out DIR   (a whole contest)
 // Defaults: 400 QSOs, seed 2024, standard output. examples/tzq-sample.adi is
 // the default output.
 //   --clean  a log of the same shape without a single problem QSO (no dupes,
@@ -21,10 +22,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <set>
 #include <string>
 #include <tuple>
 #include <vector>
+
+#include "tools/loggen/contest_logs.h"
+#include "tools/loggen/loggen_random.h"
 
 #if defined(_WIN32)
 #include <fcntl.h>
@@ -38,28 +43,6 @@ constexpr const char* kOwnState = "SP";
 
 // --clean: leave out every QSO the plug-in would refuse or write down.
 bool g_clean = false;
-
-// SplitMix64: tiny, fast and identical everywhere.
-class Random {
- public:
-  explicit Random(uint64_t seed) : state_(seed) {}
-  uint64_t Next() {
-    uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-    return z ^ (z >> 31);
-  }
-  int Below(int n) { return static_cast<int>(Next() % static_cast<uint64_t>(n)); }
-  // True with a chance of `per_mille` in a thousand.
-  bool Chance(int per_mille) { return Below(1000) < per_mille; }
-  template <typename T, size_t N>
-  const T& Pick(const T (&items)[N]) {
-    return items[Below(static_cast<int>(N))];
-  }
-
- private:
-  uint64_t state_;
-};
 
 // Picks an index by integer weights.
 template <size_t N>
@@ -367,18 +350,41 @@ int Usage(const char* message) {
   return 2;
 }
 
+// Contest mode: one log per station and the key of the injected faults,
+// written into the folder `out`.
+int WriteContest(const ContestOptions& options, const char* out) {
+  if (out == nullptr) return Usage("--stations needs --out DIR");
+  std::error_code ec;
+  std::filesystem::create_directories(out, ec);
+  if (ec) return Usage("cannot create the output folder");
+  for (const auto& [name, bytes] : GenerateContest(options)) {
+    const std::string path = (std::filesystem::path(out) / name).string();
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (f == nullptr) return Usage("cannot write into the output folder");
+    const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    if (std::fclose(f) != 0 || !ok) return Usage("cannot write into the output folder");
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   long count = 400;
   unsigned long long seed = 2024;
   const char* out = nullptr;
+  long stations = 0;
+  bool qsos_given = false;
   for (int i = 1; i < argc; ++i) {
     const bool has_value = i + 1 < argc;
     char* end = nullptr;
     if (std::strcmp(argv[i], "--qsos") == 0 && has_value) {
       count = std::strtol(argv[++i], &end, 10);
       if (*end != '\0' || count < 0 || count > 10000000) return Usage("bad --qsos");
+      qsos_given = true;
+    } else if (std::strcmp(argv[i], "--stations") == 0 && has_value) {
+      stations = std::strtol(argv[++i], &end, 10);
+      if (*end != '\0' || stations < 2 || stations > 100000) return Usage("bad --stations");
     } else if (std::strcmp(argv[i], "--seed") == 0 && has_value) {
       seed = std::strtoull(argv[++i], &end, 10);
       if (*end != '\0') return Usage("bad --seed");
@@ -388,13 +394,23 @@ int main(int argc, char** argv) {
       g_clean = true;
     } else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
       std::printf(
-          "Usage: tzq-loggen [--qsos N] [--seed N] [--out FILE]\n"
+          "Usage: tzq-loggen [--qsos N] [--seed N] [--clean] [--out FILE]\n"
+          "       tzq-loggen --stations N [--qsos N] [--seed N] --out DIR\n"
           "Writes a TZQ contest log in ADIF (default 400 QSOs, seed 2024, to stdout).\n"
-          "--clean leaves out dupes, mistakes and DX stations: no problem QSO at all.\n");
+          "--clean leaves out dupes, mistakes and DX stations: no problem QSO at all.\n"
+          "With --stations: a whole contest, one log per station (about --qsos QSOs\n"
+          "each, default 100) and the key of the injected faults, fault-key.txt.\n");
       return 0;
     } else {
       return Usage("unknown or incomplete option");
     }
+  }
+  if (stations > 0) {
+    ContestOptions options;
+    options.stations = static_cast<int>(stations);
+    options.seed = seed;
+    if (qsos_given) options.qsosPerLog = static_cast<int>(std::max(1L, count));
+    return WriteContest(options, out);
   }
   const std::string text = Generate(static_cast<int>(count), seed);
 #if defined(_WIN32)

@@ -1,0 +1,340 @@
+#include "tools/check/check_run.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cctype>
+#include <cmath>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+#include <thread>
+
+#include "engine/version.h"
+#include "tools/check/results_writer.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kProgram = "tzq-check";
+
+std::string Lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+bool IsLogFile(const fs::path& path) {
+  const std::string ext = Lower(path.extension().string());
+  return ext == ".cbr" || ext == ".log" || ext == ".adi";
+}
+
+// Every log named on the command line: folders give their *.cbr, *.log and
+// *.adi files in name order; a file named twice is checked once.
+std::vector<std::string> CollectLogs(const std::vector<std::string>& args) {
+  std::vector<std::string> files;
+  std::set<std::string> seen;
+  const auto add = [&](const fs::path& path) {
+    std::error_code ec;
+    const fs::path key = fs::weakly_canonical(path, ec);
+    if (seen.insert(ec ? path.string() : key.string()).second) files.push_back(path.string());
+  };
+  for (const std::string& arg : args) {
+    std::error_code ec;
+    if (!fs::is_directory(arg, ec)) {
+      add(arg);
+      continue;
+    }
+    std::vector<fs::path> inside;
+    for (const auto& entry : fs::directory_iterator(arg, ec)) {
+      if (entry.is_regular_file(ec) && IsLogFile(entry.path())) inside.push_back(entry.path());
+    }
+    std::sort(inside.begin(), inside.end());
+    for (const fs::path& p : inside) add(p);
+  }
+  return files;
+}
+
+// CALLSIGN and CATEGORY-OPERATOR of a Cabrillo header; nothing for ADIF.
+void ReadCabrilloHeader(const std::string& path, std::string* call, std::string* category) {
+  std::ifstream in(path, std::ios::binary);
+  std::string line;
+  bool first = true;
+  while (std::getline(in, line)) {
+    if (first && line.compare(0, 3, "\xEF\xBB\xBF") == 0) line.erase(0, 3);
+    const std::string text = NormalisedText(line);
+    if (text.empty()) continue;
+    if (first && text.compare(0, 13, "START-OF-LOG:") != 0) return;
+    first = false;
+    const size_t colon = text.find(':');
+    if (colon == std::string::npos) continue;
+    const std::string tag = text.substr(0, colon);
+    const std::string value = NormalisedText(text.substr(colon + 1));
+    if (tag == "QSO" || tag == "END-OF-LOG") return;
+    if (tag == "CALLSIGN") *call = value;
+    if (tag == "CATEGORY-OPERATOR") *category = value;
+  }
+}
+
+std::string NormalisedSpacing(const std::string& text) {
+  const size_t first = text.find_first_not_of(' ');
+  return first == std::string::npos ? std::string() : text.substr(first);
+}
+
+long long SecondsOf(double ole_days) {
+  return std::llround(ole_days * 86400.0);
+}
+
+int Today() {
+  const std::time_t now = std::time(nullptr);
+  const std::tm* utc = std::gmtime(&now);
+  return (utc->tm_year + 1900) * 10000 + (utc->tm_mon + 1) * 100 + utc->tm_mday;
+}
+
+bool ParseInt(const std::string& text, int low, int high, int* value) {
+  if (text.empty() || text.size() > 6) return false;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+  }
+  *value = std::stoi(text);
+  return *value >= low && *value <= high;
+}
+
+// Reads one log and finds its station; `r` says why when it is not scored.
+// Touches nothing but `r`, so logs can be read side by side.
+void ReadStation(const std::string& file, StationResult* r) {
+  r->file = file;
+  if (!ReadLogQsos(file, &r->qsos, &r->reason)) {
+    // The message names the file, which the results list beside it.
+    if (r->reason.compare(0, file.size() + 1, file + ":") == 0) {
+      r->reason = NormalisedSpacing(r->reason.substr(file.size() + 1));
+    }
+    return;
+  }
+  ReadCabrilloHeader(file, &r->call, &r->category);
+  for (size_t i = 0; r->call.empty() && i < r->qsos.size(); ++i) {
+    r->call = NormalisedText(r->qsos[i].ownCall);
+  }
+  if (r->call.empty()) {
+    r->reason = "the log names no own call (CALLSIGN: or STATION_CALLSIGN)";
+  } else {
+    r->scored = true;
+  }
+}
+
+}  // namespace
+
+std::string NormalisedText(const std::string& text) {
+  const char* blanks = " \t\r\n\v\f";
+  const size_t first = text.find_first_not_of(blanks);
+  if (first == std::string::npos) return std::string();
+  std::string out = text.substr(first, text.find_last_not_of(blanks) - first + 1);
+  for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return out;
+}
+
+std::string CheckHelpText() {
+  return "Usage: tzq-check [OPTIONS] LOGS...\n"
+         "Scores every submitted TZQ log through the plug-in, cross-checks the logs\n"
+         "against each other and writes the results.\n"
+         "LOGS are log files or folders (their *.cbr, *.log and *.adi files), one log\n"
+         "per station.\n"
+         "\n"
+         "Options:\n"
+         "  --out DIR       where the results go (default ./results): results.txt,\n"
+         "                  results.csv, results.html and one CALL.ubn.txt per station\n"
+         "  --window MIN    how far apart in minutes two logs' times of one QSO may be\n"
+         "                  (default 3)\n"
+         "  --plugin PATH   plug-in to score with (default Stats.so / Stats.dll beside\n"
+         "                  the program)\n"
+         "  --version       print the version and exit\n"
+         "  -h, --help      this help\n"
+         "\n"
+         "Exit status: 0 every log scored; 1 a log was not scored (the others are\n"
+         "still checked) or the plug-in or output folder failed; 2 bad options.\n";
+}
+
+bool ParseCheckOptions(const std::vector<std::string>& args, CheckOptions* options,
+                       std::string* error) {
+  *options = CheckOptions();
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    const bool has_value = i + 1 < args.size();
+    if (a == "-h" || a == "--help") {
+      options->help = true;
+    } else if (a == "--version") {
+      options->version = true;
+    } else if (a == "--out" || a == "--plugin" || a == "--window") {
+      if (!has_value || args[i + 1].empty()) {
+        *error = a + ": needs a value";
+        return false;
+      }
+      const std::string& value = args[++i];
+      if (a == "--out") {
+        options->outDir = value;
+      } else if (a == "--plugin") {
+        options->plugin = value;
+      } else if (!ParseInt(value, 0, 1440, &options->windowMinutes)) {
+        *error = "--window: '" + value + "' is not a number of minutes from 0 to 1440";
+        return false;
+      }
+    } else if (a.size() > 1 && a[0] == '-') {
+      *error = a + ": unknown option";
+      return false;
+    } else {
+      options->logs.push_back(a);
+    }
+  }
+  if (!options->help && !options->version && options->logs.empty()) {
+    *error = "no logs given";
+    return false;
+  }
+  return true;
+}
+
+bool CheckContest(const CheckOptions& options, CheckOutcome* outcome, std::string* error) {
+  *outcome = CheckOutcome();
+  outcome->windowMinutes = options.windowMinutes;
+  auto& stations = outcome->stations;
+
+  // Reading is the one part that needs no plug-in: the logs are read on
+  // every core, each thread taking the next unread file.
+  const std::vector<std::string> files = CollectLogs(options.logs);
+  stations.resize(files.size());
+  std::atomic<size_t> next{0};
+  const auto read_logs = [&] {
+    for (size_t i; (i = next++) < files.size();) ReadStation(files[i], &stations[i]);
+  };
+  const unsigned cores = std::max(1u, std::min(4u, std::thread::hardware_concurrency()));
+  std::vector<std::thread> readers;
+  for (unsigned t = 1; t < cores && t < files.size(); ++t) readers.emplace_back(read_logs);
+  read_logs();
+  for (std::thread& t : readers) t.join();
+
+  // Two logs of one station: which one counts is the committee's call, not
+  // ours, so neither is scored.
+  std::map<std::string, std::vector<size_t>> by_call;
+  for (size_t i = 0; i < stations.size(); ++i) {
+    if (stations[i].scored) by_call[stations[i].call].push_back(i);
+  }
+  for (const auto& [call, indexes] : by_call) {
+    if (indexes.size() < 2) continue;
+    std::string names;
+    for (size_t i : indexes) names += (names.empty() ? "" : ", ") + stations[i].file;
+    for (size_t i : indexes) {
+      stations[i].scored = false;
+      stations[i].reason = "more than one log of " + call + ": " + names;
+    }
+  }
+
+  // The cross-check sees only the scored logs; a station whose log was not
+  // scored counts as one that sent none.
+  std::vector<size_t> scored;
+  std::vector<CheckStation> input;
+  int first_date = 0, last_date = 0;
+  for (size_t i = 0; i < stations.size(); ++i) {
+    if (!stations[i].scored) continue;
+    scored.push_back(i);
+    CheckStation s;
+    s.call = stations[i].call;
+    s.qsos.reserve(stations[i].qsos.size());
+    for (const LogQso& q : stations[i].qsos) {
+      s.qsos.push_back({NormalisedText(q.call), Lower(NormalisedText(q.band)),
+                        NormalisedText(q.mode), SecondsOf(q.oleDays), NormalisedText(q.exchSent),
+                        NormalisedText(q.exchRcvd)});
+      if (first_date == 0 || q.date < first_date) first_date = q.date;
+      last_date = std::max(last_date, q.date);
+    }
+    input.push_back(std::move(s));
+  }
+  std::vector<std::vector<QsoFinding>> findings =
+      CrossCheck(input, static_cast<long long>(options.windowMinutes) * 60);
+  std::vector<CheckStation>().swap(input);  // a million QSOs weigh; the replays need none of it
+  for (size_t k = 0; k < scored.size(); ++k) {
+    for (QsoFinding& f : findings[k]) {
+      if (f.otherStation >= 0) f.otherStation = static_cast<int>(scored[f.otherStation]);
+    }
+    stations[scored[k]].findings = std::move(findings[k]);
+  }
+
+  if (scored.empty()) return true;
+  PluginReplayer replayer;
+  const fs::path work = fs::path(options.outDir) / ".plugin-work";
+  if (!replayer.Open(options.plugin, work.string(), error)) return false;
+  if (first_date == 0) first_date = last_date = Today();
+  for (size_t i : scored) {
+    StationResult& r = stations[i];
+    // The period is the log's own, as tzq-replay takes it; a log without
+    // QSOs gets the contest's.
+    int start = 0, end = 0;
+    for (const LogQso& q : r.qsos) {
+      if (start == 0 || q.date < start) start = q.date;
+      end = std::max(end, q.date);
+    }
+    if (start == 0) start = first_date, end = last_date;
+    std::vector<const LogQso*> all, kept;
+    for (size_t q = 0; q < r.qsos.size(); ++q) {
+      all.push_back(&r.qsos[q]);
+      if (!IsRemoved(r.findings[q].verdict)) kept.push_back(&r.qsos[q]);
+    }
+    if (!replayer.Replay(all, r.call, start, end, true, &r.claimed, error)) return false;
+    // The same QSOs in the same order give the same score: only a log that
+    // lost QSOs needs its second replay. The plug-in's warnings are those of
+    // the log as sent.
+    if (kept.size() == all.size()) {
+      r.checked = r.claimed;
+    } else if (!replayer.Replay(kept, r.call, start, end, false, &r.checked, error)) {
+      return false;
+    }
+  }
+  std::error_code ignored;
+  fs::remove_all(work, ignored);
+  return true;
+}
+
+int RunCheck(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  CheckOptions options;
+  std::string error;
+  if (!ParseCheckOptions(args, &options, &error)) {
+    err << kProgram << ": " << error << "\nTry '" << kProgram << " --help'.\n";
+    return 2;
+  }
+  if (options.help) {
+    out << CheckHelpText();
+    return 0;
+  }
+  if (options.version) {
+    out << kProgram << " " << TZQ_VERSION_TEXT << "\n";
+    return 0;
+  }
+  std::error_code ec;
+  fs::create_directories(options.outDir, ec);
+  if (ec) {
+    err << kProgram << ": cannot create " << options.outDir << ": " << ec.message() << "\n";
+    return 1;
+  }
+  CheckOutcome outcome;
+  if (!CheckContest(options, &outcome, &error)) {
+    err << kProgram << ": " << error << "\n";
+    return 1;
+  }
+  if (outcome.stations.empty()) {
+    err << kProgram << ": no logs found (*.cbr, *.log, *.adi)\n";
+    return 1;
+  }
+  std::vector<std::string> written;
+  if (!WriteResults(outcome, options.outDir, &written, &error)) {
+    err << kProgram << ": " << error << "\n";
+    return 1;
+  }
+  int not_scored = 0;
+  for (const StationResult& r : outcome.stations) {
+    if (r.scored) continue;
+    ++not_scored;
+    err << kProgram << ": not scored: " << r.file << ": " << r.reason << "\n";
+  }
+  err << kProgram << ": " << outcome.stations.size() - not_scored << " logs scored, " << not_scored
+      << " not scored; wrote " << written.size() << " files in " << options.outDir << "\n";
+  return not_scored > 0 ? 1 : 0;
+}

@@ -1,0 +1,57 @@
+// The log checker's one door into the replay tool: reading and mapping a log
+// file exactly as tzq-replay does, and replaying QSOs through the plug-in the
+// way tzq-replay drives it (ResetStats0, one AddData0 per QSO in file order,
+// GetResult0). Nothing else in tools/check includes a replay header, so a
+// change of the replay tool's interface is absorbed here.
+// One thread: the plug-in keeps module-wide state and a replay moves the
+// process's working folder for its duration.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tools/replay/replay_qso.h"
+
+// One contact as the replay tool maps it for AddData0.
+using LogQso = ReplayQso;
+
+// Reads `path` (ADIF or Cabrillo by content) into the host's QSOs. False,
+// with the replay tool's message (file, line, field) in `error`, when the
+// file cannot be read or holds a malformed record.
+bool ReadLogQsos(const std::string& path, std::vector<LogQso>* qsos, std::string* error);
+
+// The plug-in's verdict on one replayed log, taken from its text report.
+struct PluginScore {
+  int qsos = 0;
+  int points = 0;
+  int multipliers = 0;
+  int score = 0;
+  int dupes = 0;
+  std::string
+      warnings;  // the replay tool's tally, when asked for: "N QSOs read, N stored (...), ..."
+};
+
+// The plug-in loaded once and replayed log after log.
+class PluginReplayer {
+ public:
+  PluginReplayer();
+  ~PluginReplayer();
+  PluginReplayer(const PluginReplayer&) = delete;
+  PluginReplayer& operator=(const PluginReplayer&) = delete;
+
+  // `plugin` empty: the plug-in built beside this program. `work_folder`
+  // receives the plug-in's files (created when missing).
+  bool Open(const std::string& plugin, const std::string& work_folder, std::string* error);
+
+  // Scores `qsos` in the given order for the contest period (YYYYMMDD
+  // dates); `with_warnings` also tallies the plug-in's verdict on each QSO,
+  // which costs a look at the bad-QSO file per QSO. False only when the
+  // working folder cannot be used.
+  bool Replay(const std::vector<const LogQso*>& qsos, const std::string& own_call, int period_start,
+              int period_end, bool with_warnings, PluginScore* score, std::string* error);
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};

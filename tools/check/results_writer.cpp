@@ -1,0 +1,344 @@
+#include "tools/check/results_writer.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+
+#include "engine/file_io.h"
+#include "engine/version.h"
+
+namespace {
+
+// The header dialog's operator categories, in its order; other values as
+// written come after them, then logs that name none, then the check logs.
+const char* const kCategories[] = {"SINGLE-OP A", "SINGLE-OP B", "SINGLE-OP C",
+                                   "YL",          "LABRE",       "QRP"};
+constexpr const char* kCheckLog = "CHECKLOG";
+constexpr const char* kNoCategory = "CATEGORY NOT GIVEN";
+
+std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string Format(const char* format, ...) {
+  char buffer[512];
+  va_list args;
+  va_start(args, format);
+  std::vsnprintf(buffer, sizeof buffer, format, args);
+  va_end(args);
+  return buffer;
+}
+
+struct Table {
+  std::string title;
+  bool checkLog = false;
+  std::vector<const StationResult*> rows;
+};
+
+int CategoryRank(const std::string& title) {
+  for (size_t i = 0; i < std::size(kCategories); ++i) {
+    if (title == kCategories[i]) return static_cast<int>(i);
+  }
+  if (title == kNoCategory) return 100;
+  if (title == kCheckLog) return 101;
+  return 50;
+}
+
+std::vector<Table> Tables(const CheckOutcome& outcome) {
+  std::map<std::string, Table> by_title;
+  for (const StationResult& r : outcome.stations) {
+    if (!r.scored) continue;
+    const std::string title = r.category.empty() ? kNoCategory : r.category;
+    Table& t = by_title[title];
+    t.title = title;
+    t.checkLog = title == kCheckLog;
+    t.rows.push_back(&r);
+  }
+  std::vector<Table> tables;
+  for (auto& [title, t] : by_title) tables.push_back(std::move(t));
+  std::stable_sort(tables.begin(), tables.end(), [](const Table& a, const Table& b) {
+    return CategoryRank(a.title) < CategoryRank(b.title);
+  });
+  for (Table& t : tables) {
+    std::sort(t.rows.begin(), t.rows.end(), [](const StationResult* a, const StationResult* b) {
+      if (a->checked.score != b->checked.score) return a->checked.score > b->checked.score;
+      if (a->claimed.score != b->claimed.score) return a->claimed.score > b->claimed.score;
+      return a->call < b->call;
+    });
+  }
+  return tables;
+}
+
+std::string LostShare(const StationResult& r) {
+  if (r.claimed.score <= 0) return "0.0%";
+  const double lost =
+      100.0 * (static_cast<double>(r.claimed.score) - r.checked.score) / r.claimed.score;
+  return Format("%.1f%%", lost);
+}
+
+std::string Header(const CheckOutcome& outcome) {
+  int scored = 0;
+  for (const StationResult& r : outcome.stations) scored += r.scored ? 1 : 0;
+  return Format("%d logs received, %d scored; QSOs cross-checked within %d minutes",
+                static_cast<int>(outcome.stations.size()), scored, outcome.windowMinutes);
+}
+
+std::string TextResults(const CheckOutcome& outcome, const std::vector<Table>& tables) {
+  std::string s = "TZQ contest results\r\n" + Header(outcome) + "\r\n";
+  for (const Table& t : tables) {
+    s += "\r\n" + t.title + "\r\n";
+    if (t.checkLog) {
+      s += "       Call          QSOs\r\n";
+      for (const StationResult* r : t.rows) {
+        s += Format("       %-13s %4d\r\n", r->call.c_str(), static_cast<int>(r->qsos.size()));
+      }
+      continue;
+    }
+    s += "Place  Call          QSOs claimed  QSOs checked  Mult  Claimed score  Checked score    "
+         "Lost\r\n";
+    int place = 0;
+    for (const StationResult* r : t.rows) {
+      s += Format("%5d  %-13s %12d  %12d  %4d  %13d  %13d  %6s\r\n", ++place, r->call.c_str(),
+                  r->claimed.qsos, r->checked.qsos, r->checked.multipliers, r->claimed.score,
+                  r->checked.score, LostShare(*r).c_str());
+    }
+  }
+  bool any = false;
+  for (const StationResult& r : outcome.stations) {
+    if (r.scored) continue;
+    if (!any) s += "\r\nNot scored\r\n";
+    any = true;
+    s += "  " + r.file + ": " + r.reason + "\r\n";
+  }
+  return s + "\r\nChecked by tzq-check " TZQ_VERSION_TEXT "\r\n";
+}
+
+std::string CsvField(const std::string& text) {
+  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+  std::string quoted = "\"";
+  for (char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+  return quoted + "\"";
+}
+
+std::string CsvResults(const CheckOutcome& outcome, const std::vector<Table>& tables) {
+  std::string s =
+      "Category,Place,Call,QSOs claimed,QSOs checked,Multipliers,Claimed score,Checked "
+      "score,Lost,File,Note\r\n";
+  for (const Table& t : tables) {
+    int place = 0;
+    for (const StationResult* r : t.rows) {
+      if (t.checkLog) {
+        s += CsvField(t.title) + ",," + CsvField(r->call) + "," + std::to_string(r->qsos.size()) +
+             ",,,,,," + CsvField(r->file) + ",check log\r\n";
+        continue;
+      }
+      s += CsvField(t.title) + "," + std::to_string(++place) + "," + CsvField(r->call) +
+           Format(",%d,%d,%d,%d,%d,", r->claimed.qsos, r->checked.qsos, r->checked.multipliers,
+                  r->claimed.score, r->checked.score) +
+           LostShare(*r) + "," + CsvField(r->file) + ",\r\n";
+    }
+  }
+  for (const StationResult& r : outcome.stations) {
+    if (r.scored) continue;
+    s += "NOT SCORED,," + CsvField(r.call) + ",,,,,,," + CsvField(r.file) + "," +
+         CsvField(r.reason) + "\r\n";
+  }
+  return s;
+}
+
+std::string Html(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    switch (c) {
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      default:
+        out += c;
+    }
+  }
+  return out;
+}
+
+std::string HtmlResults(const CheckOutcome& outcome, const std::vector<Table>& tables) {
+  std::string s =
+      "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
+      "<title>TZQ contest results</title>\n<style>\n"
+      "body { font-family: \"DejaVu Sans\", Verdana, Arial, sans-serif; margin: 2em auto;"
+      " max-width: 60em; color: #1b1b1b; }\n"
+      "h1 { font-size: 1.6em; margin-bottom: 0.2em; }\n"
+      "p.summary { color: #555; margin-top: 0; }\n"
+      "table { border-collapse: collapse; width: 100%; margin: 0.4em 0 1.6em; }\n"
+      "caption { text-align: left; font-weight: bold; font-size: 1.15em; padding: 0.3em 0; }\n"
+      "th, td { padding: 0.3em 0.7em; border-bottom: 1px solid #d4d4d4; }\n"
+      "th { background: #23466e; color: #fff; text-align: left; }\n"
+      "td.n, th.n { text-align: right; font-variant-numeric: tabular-nums; }\n"
+      "tbody tr:nth-child(even) { background: #f1f5f9; }\n"
+      "td.call { font-weight: bold; font-family: \"DejaVu Sans Mono\", monospace; }\n"
+      "td.lost { color: #a33; }\n"
+      "footer { color: #777; font-size: 0.85em; }\n"
+      "@media print { body { margin: 0; max-width: none; font-size: 10pt; }"
+      " th { background: #fff; color: #000; border-bottom: 2px solid #000; }"
+      " tbody tr:nth-child(even) { background: #fff; }"
+      " table { page-break-inside: avoid; } }\n"
+      "</style>\n</head>\n<body>\n<h1>TZQ contest results</h1>\n<p class=\"summary\">" +
+      Html(Header(outcome)) + "</p>\n";
+  for (const Table& t : tables) {
+    s += "<table>\n<caption>" + Html(t.title) + "</caption>\n<thead><tr>";
+    if (t.checkLog) {
+      s += "<th>Call</th><th class=\"n\">QSOs</th></tr></thead>\n<tbody>\n";
+      for (const StationResult* r : t.rows) {
+        s += "<tr><td class=\"call\">" + Html(r->call) + "</td><td class=\"n\">" +
+             std::to_string(r->qsos.size()) + "</td></tr>\n";
+      }
+      s += "</tbody>\n</table>\n";
+      continue;
+    }
+    s += "<th class=\"n\">Place</th><th>Call</th><th class=\"n\">QSOs claimed</th>"
+         "<th class=\"n\">QSOs checked</th><th class=\"n\">Mult</th>"
+         "<th class=\"n\">Claimed score</th><th class=\"n\">Checked score</th>"
+         "<th class=\"n\">Lost</th></tr></thead>\n<tbody>\n";
+    int place = 0;
+    for (const StationResult* r : t.rows) {
+      s += Format("<tr><td class=\"n\">%d</td><td class=\"call\">", ++place) + Html(r->call) +
+           Format(
+               "</td><td class=\"n\">%d</td><td class=\"n\">%d</td><td class=\"n\">%d</td>"
+               "<td class=\"n\">%d</td><td class=\"n\">%d</td>",
+               r->claimed.qsos, r->checked.qsos, r->checked.multipliers, r->claimed.score,
+               r->checked.score) +
+           "<td class=\"n lost\">" + LostShare(*r) + "</td></tr>\n";
+    }
+    s += "</tbody>\n</table>\n";
+  }
+  bool any = false;
+  for (const StationResult& r : outcome.stations) {
+    if (r.scored) continue;
+    if (!any) {
+      s += "<table>\n<caption>Not scored</caption>\n<thead><tr><th>Log</th><th>Reason</th>"
+           "</tr></thead>\n<tbody>\n";
+    }
+    any = true;
+    s += "<tr><td>" + Html(r.file) + "</td><td>" + Html(r.reason) + "</td></tr>\n";
+  }
+  if (any) s += "</tbody>\n</table>\n";
+  return s + "<footer>Checked by tzq-check " TZQ_VERSION_TEXT
+             " with the TZQ contest statistics plug-in.</footer>\n</body>\n</html>\n";
+}
+
+std::string QsoLine(const LogQso& q) {
+  return Format("%-4s %-7s %s  %-10s %-3s %-5s  %-10s %-3s %-5s  (line %d)", q.band.c_str(),
+                q.mode.c_str(), QsoTimeText(q.oleDays).c_str(), q.ownCall.c_str(),
+                q.rstSent.c_str(), q.exchSent.c_str(), q.call.c_str(), q.rstRcvd.c_str(),
+                q.exchRcvd.c_str(), q.line);
+}
+
+std::string ScoreRow(const char* label, const PluginScore& p) {
+  return Format("  %-9s %6d  %7d  %5d  %10d\r\n", label, p.qsos, p.points, p.multipliers, p.score);
+}
+
+std::string UbnReport(const CheckOutcome& outcome, const StationResult& r) {
+  std::string s = "TZQ log check of " + r.call + "\r\nLog: " + r.file +
+                  "\r\nCategory: " + (r.category.empty() ? std::string(kNoCategory) : r.category) +
+                  "\r\n" +
+                  Format("QSOs cross-checked within %d minutes\r\n", outcome.windowMinutes);
+  int counts[6] = {0, 0, 0, 0, 0, 0};
+  int their_busts = 0;
+  std::string removed, flagged;
+  for (size_t i = 0; i < r.qsos.size(); ++i) {
+    const QsoFinding& f = r.findings[i];
+    counts[static_cast<int>(f.verdict)]++;
+    std::string other;
+    if (f.otherStation >= 0 && f.otherQso >= 0) {
+      const StationResult& o = outcome.stations[f.otherStation];
+      const char* what = f.verdict == Verdict::kNotInLog ? "nearest line" : "line";
+      other = "    " + o.call + "'s " + what + ": " + QsoLine(o.qsos[f.otherQso]) + "\r\n";
+    } else if (f.verdict == Verdict::kNotInLog) {
+      other = "    " + outcome.stations[f.otherStation].call + "'s log holds no QSOs\r\n";
+    }
+    if (IsRemoved(f.verdict)) {
+      removed += Format("%-16s ", VerdictName(f.verdict)) + QsoLine(r.qsos[i]) + "\r\n" + other;
+    } else if (f.verdict == Verdict::kUnique) {
+      flagged += Format("%-16s ", "UNIQUE") + QsoLine(r.qsos[i]) + "\r\n";
+    } else if (f.copiedWrongly) {
+      ++their_busts;
+      flagged += Format("%-16s ", "CONFIRMED") + QsoLine(r.qsos[i]) +
+                 "\r\n    the other log wrote your call wrongly:\r\n" + other;
+    }
+  }
+  s += "\r\nRemoved from the score\r\n" + (removed.empty() ? "  none\r\n" : removed);
+  s += "\r\nFlagged, kept in the score\r\n" + (flagged.empty() ? "  none\r\n" : flagged);
+  const int n_removed = counts[static_cast<int>(Verdict::kNotInLog)] +
+                        counts[static_cast<int>(Verdict::kBustedCall)] +
+                        counts[static_cast<int>(Verdict::kBustedExchange)];
+  s += "\r\nTotals\r\n";
+  s += Format(
+      "  QSOs in the log %d; removed %d (%d not in log, %d busted call, %d busted "
+      "exchange); %d unique; %d confirmed although the other log busted your call\r\n",
+      static_cast<int>(r.qsos.size()), n_removed, counts[static_cast<int>(Verdict::kNotInLog)],
+      counts[static_cast<int>(Verdict::kBustedCall)],
+      counts[static_cast<int>(Verdict::kBustedExchange)],
+      counts[static_cast<int>(Verdict::kUnique)], their_busts);
+  s += "              QSOs   Points   Mult       Score\r\n";
+  s += ScoreRow("Claimed", r.claimed) + ScoreRow("Checked", r.checked);
+  s += "  Lost      " + LostShare(r) + "\r\n";
+  s += "  The plug-in on the log as sent: " + r.claimed.warnings + "\r\n";
+  return s;
+}
+
+}  // namespace
+
+std::string QsoTimeText(double ole_days) {
+  const long long seconds = std::llround(ole_days * 86400.0);
+  long long days = seconds / 86400, in_day = seconds % 86400;
+  if (in_day < 0) in_day += 86400, --days;
+  // Civil date from the day count (era method), OLE epoch 1899-12-30.
+  const long long z = days - 25569 + 719468;
+  const long long era = (z >= 0 ? z : z - 146096) / 146097;
+  const long long doe = z - era * 146097;
+  const long long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const long long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const long long mp = (5 * doy + 2) / 153;
+  const long long day = doy - (153 * mp + 2) / 5 + 1;
+  const long long month = mp < 10 ? mp + 3 : mp - 9;
+  const long long year = yoe + era * 400 + (month <= 2 ? 1 : 0);
+  return Format("%04lld-%02lld-%02lld %02lld%02lld", year, month, day, in_day / 3600,
+                in_day / 60 % 60);
+}
+
+std::string UbnFileName(const std::string& call) {
+  std::string name = call;
+  for (char& c : name) {
+    if (std::string("/\\:*?\"<>|").find(c) != std::string::npos || c < ' ') c = '_';
+  }
+  return name + ".ubn.txt";
+}
+
+bool WriteResults(const CheckOutcome& outcome, const std::string& folder,
+                  std::vector<std::string>* written, std::string* error) {
+  const std::vector<Table> tables = Tables(outcome);
+  std::vector<std::pair<std::string, std::string>> files = {
+      {"results.txt", TextResults(outcome, tables)},
+      {"results.csv", CsvResults(outcome, tables)},
+      {"results.html", HtmlResults(outcome, tables)}};
+  for (const StationResult& r : outcome.stations) {
+    if (r.scored) files.emplace_back(UbnFileName(r.call), UbnReport(outcome, r));
+  }
+  for (const auto& [name, bytes] : files) {
+    const std::string path = (std::filesystem::path(folder) / name).string();
+    if (!file_io::ReplaceContents(path, bytes)) {
+      *error = "cannot write " + path;
+      return false;
+    }
+    written->push_back(name);
+  }
+  return true;
+}
