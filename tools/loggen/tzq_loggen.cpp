@@ -24,6 +24,8 @@
 #include <tuple>
 #include <vector>
 
+#include "engine/version.h"
+
 #if defined(_WIN32)
 #include <fcntl.h>
 #include <io.h>
@@ -383,6 +385,9 @@ int main(int argc, char** argv) {
       std::printf(
           "Usage: tzq-loggen [--qsos N] [--seed N] [--out FILE]\n"
           "Writes a TZQ contest log in ADIF (default 400 QSOs, seed 2024, to stdout).\n");
+      return 0;
+    } else if (std::strcmp(argv[i], "--version") == 0) {
+      std::printf("tzq-loggen " TZQ_VERSION_TEXT "\n");
       return 0;
     } else {
       return Usage("unknown or incomplete option");
