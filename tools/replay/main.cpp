@@ -14,7 +14,8 @@ int main(int argc, char** argv) {
   UseBinaryStandardStreams();
   const std::vector<std::string> args(argv + 1, argv + argc);
   // Answered before any other option is looked at, as GNU tools do, so that
-  // it works whatever else is on the command line.
+  // it works whatever else is on the command line; the option parser never
+  // sees it.
   const auto options_end = std::find(args.begin(), args.end(), "--");
   if (std::find(args.begin(), options_end, "--version") != options_end) {
     std::cout << "tzq-replay " TZQ_VERSION_TEXT "\n";

@@ -178,7 +178,6 @@ Options:
   --plugin PATH     the plug-in library to load (default: Stats.so, or
                     Stats.dll in the Windows build, beside this program).
   -h, --help        show this text.
-  --version         show the program's version.
   Options may also be written --option=VALUE.
 
 How ADIF fields become the plug-in's QSO:
