@@ -28,9 +28,10 @@ cmake --build "$build" --target package >"$work/package.log" 2>&1 || { cat "$wor
 
 export WINEPREFIX=$work/prefix WINEARCH=win32 WINEDEBUG=-all
 unset DISPLAY
-# Every stream to a file: the wineserver started here must not hold
-# ctest's pipes open.
-wineboot -i </dev/null >>"$work/wine.log" 2>&1 ||
+# Every stream to a file, and one persistent wineserver started with them:
+# a server that a later wine started would hold that program's pipes (the
+# output captured below, or ctest's) open until it exits.
+{ wineboot -i && wineserver -w && wineserver -p; } </dev/null >>"$work/wine.log" 2>&1 ||
   fail "no Wine prefix could be made: $(tail -1 "$work/wine.log")"
 trap 'wineserver -k </dev/null >/dev/null 2>&1' EXIT
 mkdir -p "$WINEPREFIX/drive_c"
