@@ -5,7 +5,6 @@
 # (set by package_stage.cmake) written in UTC, and no owner or extra
 # timestamps are kept (-X).
 get_filename_component(top "${CPACK_TEMPORARY_INSTALL_DIRECTORY}" DIRECTORY)
-get_filename_component(folder "${CPACK_TEMPORARY_INSTALL_DIRECTORY}" NAME)
 file(GLOB_RECURSE names RELATIVE "${top}" "${CPACK_TEMPORARY_INSTALL_DIRECTORY}/*")
 list(SORT names)
 foreach(zip IN LISTS CPACK_PACKAGE_FILES)
