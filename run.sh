@@ -4,11 +4,17 @@
 #   ./run.sh                        score the bundled sample log natively
 #   ./run.sh LOG.adi [options]      score your own log (./run.sh x --help lists the options)
 #   ./run.sh --windows [LOG] [...]  the same through Stats.dll under Wine
+#   ./run.sh --package              build the release zip for Windows, print its path
 set -euo pipefail
 cd "$(dirname "$0")"
 sample=examples/tzq-sample.adi
 
-if [ "${1:-}" = --windows ]; then
+if [ "${1:-}" = --package ]; then
+  cmake/install-deps.sh all
+  cmake --preset release >/dev/null
+  cmake --build --preset release --target package >/dev/null
+  ls "$PWD"/build/release/TZQ-Stats-*-win32.zip
+elif [ "${1:-}" = --windows ]; then
   shift
   cmake/install-deps.sh all
   cmake --preset win32 >/dev/null

@@ -5,7 +5,7 @@ set -euo pipefail
 want=${1:-all}
 
 native_pkgs=(g++ cmake ninja-build googletest libgtest-dev libbenchmark-dev)
-win_pkgs=(g++-mingw-w64-i686 wine wine32:i386 xvfb xauth fonts-wine imagemagick clang llvm libclang-rt-14-dev)
+win_pkgs=(g++-mingw-w64-i686 wine wine32:i386 xvfb xauth fonts-wine imagemagick clang llvm libclang-rt-14-dev zip unzip)
 
 missing=()
 check() {

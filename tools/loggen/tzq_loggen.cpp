@@ -28,6 +28,7 @@
 #include <tuple>
 #include <vector>
 
+#include "engine/version.h"
 #include "tools/loggen/contest_logs.h"
 #include "tools/loggen/loggen_random.h"
 
@@ -400,6 +401,9 @@ int main(int argc, char** argv) {
           "--clean leaves out dupes, mistakes and DX stations: no problem QSO at all.\n"
           "With --stations: a whole contest, one log per station (about --qsos QSOs\n"
           "each, default 100) and the key of the injected faults, fault-key.txt.\n");
+      return 0;
+    } else if (std::strcmp(argv[i], "--version") == 0) {
+      std::printf("tzq-loggen " TZQ_VERSION_TEXT "\n");
       return 0;
     } else {
       return Usage("unknown or incomplete option");
