@@ -1,6 +1,6 @@
 // A plug-in entry point that does nothing, with AddData0's 33 arguments: the
 // floor for what a call through the exported interface costs.
-#include "engine/exports.h"
+#include "plugin/exports.h"
 
 extern "C" __attribute__((visibility("default"))) int NoOpData0(
     TzqText, TzqText, TzqDate, TzqDate, TzqDate, TzqDate, unsigned, unsigned, TzqText, TzqText,

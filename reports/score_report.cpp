@@ -21,11 +21,6 @@ inline bool SameText(const std::string& a, const std::string& b) {
   return true;
 }
 
-bool EndsWith(const std::string& s, const char* suffix) {
-  const size_t n = std::char_traits<char>::length(suffix);
-  return s.size() >= n && s.compare(s.size() - n, n, suffix) == 0;
-}
-
 constexpr const char* kHtmlHead =
     "<html><head><style>table{ width:100%; }table, th, td{ border: 1px solid black; "
     "border-collapse: collapse; }th, td{ padding: 1px; text-align: middle; }th,td{ "
@@ -92,25 +87,6 @@ ScoreSheet ComputeScore(const QsoStore& store, const std::vector<std::string>& b
   sheet.claimed = static_cast<int32_t>(static_cast<uint32_t>(sheet.total.points) *
                                        static_cast<uint32_t>(sheet.total.multipliers));
   return sheet;
-}
-
-int CountBadQso(const std::string& file_content) {
-  int count = 0;
-  bool header = true;
-  size_t pos = 0;
-  while (pos < file_content.size()) {
-    size_t end = file_content.find('\n', pos);
-    if (end == std::string::npos) end = file_content.size();
-    std::string line = file_content.substr(pos, end - pos);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    pos = end + 1;
-    if (header) {
-      header = false;
-      continue;
-    }
-    if (!line.empty() && !EndsWith(line, "   DUPE !!!")) ++count;
-  }
-  return count;
 }
 
 std::string RenderTextReport(const ScoreSheet& sheet, const ReportTitle& title, int bad_qso) {

@@ -39,10 +39,6 @@ void SortBandsSeen(std::vector<std::string>* bands);
 ScoreSheet ComputeScore(const QsoStore& store, const std::vector<std::string>& bands_seen,
                         BandTables* tables);
 
-// Rejection lines of a bad-QSO file that are not DUPE lines (the header line
-// is not counted).
-int CountBadQso(const std::string& file_content);
-
 std::string RenderTextReport(const ScoreSheet& sheet, const ReportTitle& title, int bad_qso);
 std::string RenderHtmlReport(const ScoreSheet& sheet, const ReportTitle& title, int bad_qso);
 

@@ -1,12 +1,12 @@
 #include "ui/area_grid_window_win32.h"
 
 #include "engine/plugin_instance_win32.h"
-#include "engine/stats_module.h"
 #include "resources/resource.h"
 #include "ui/area_marks.h"
+#include "ui/window_model.h"
 
 AreaGridWindow::AreaGridWindow(WindowContext& context)
-    : context_(context), position_(context.module->settings(), kAreaGridPlace) {}
+    : context_(context), position_(context.model->settings(), kAreaGridPlace) {}
 
 AreaGridWindow::~AreaGridWindow() {
   if (hwnd_ != nullptr) DestroyWindow(hwnd_);

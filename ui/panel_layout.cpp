@@ -1,21 +1,6 @@
 #include "ui/panel_layout.h"
 
-#include <mutex>
-
-#include "engine/stats_module.h"
-
-PanelSnapshot TakePanelSnapshot(StatsModule& module) {
-  PanelSnapshot state;
-  std::lock_guard<std::mutex> guard(module.tablesLock());
-  state.typedCall = module.display().typedCall;
-  state.currentBand = module.display().currentBand;
-  const BandTables& tables = module.bandTables();
-  state.rows.assign(tables.previousQsoRows.begin(), tables.previousQsoRows.end());
-  if (state.currentBand >= 0 && state.currentBand < contest::kBandSlots) {
-    state.missingAreas = tables.infoLists[state.currentBand];
-  }
-  return state;
-}
+#include "engine/contest_rules.h"
 
 namespace {
 

@@ -9,8 +9,6 @@
 
 #include "ui/window_surfaces.h"
 
-class StatsModule;
-
 struct PanelSnapshot {
   std::string typedCall;
   int currentBand = -1;
@@ -19,9 +17,6 @@ struct PanelSnapshot {
   // The areas still missing on the current band, for the idle view.
   std::vector<std::string> missingAreas;
 };
-
-// Copies what the panel shows, under the module's table lock.
-PanelSnapshot TakePanelSnapshot(StatsModule& module);
 
 inline constexpr uint32_t Rgb(int r, int g, int b) {
   return static_cast<uint32_t>(r) | static_cast<uint32_t>(g) << 8 | static_cast<uint32_t>(b) << 16;

@@ -1,15 +1,15 @@
 #include "ui/previous_qso_window_win32.h"
 
 #include "engine/plugin_instance_win32.h"
-#include "engine/stats_module.h"
 #include "resources/resource.h"
 #include "ui/offscreen_dc_win32.h"
 #include "ui/panel_layout.h"
+#include "ui/window_model.h"
 
 void PanelButton::DrawItem(const DRAWITEMSTRUCT& item) {
   const RECT& r = item.rcItem;
   const PanelPicture picture =
-      LayoutPanel(TakePanelSnapshot(module_), ScreenRect{r.left, r.top, r.right, r.bottom});
+      LayoutPanel(model_.PanelState(), ScreenRect{r.left, r.top, r.right, r.bottom});
   OffscreenDc surface(item.hDC);
   HDC dc = surface.dc();
   for (const PanelFill& fill : picture.fills) {
@@ -25,8 +25,8 @@ void PanelButton::DrawItem(const DRAWITEMSTRUCT& item) {
 
 PreviousQsoWindow::PreviousQsoWindow(WindowContext& context)
     : context_(context),
-      position_(context.module->settings(), kPreviousQsoPlace),
-      button_(*context.module) {}
+      position_(context.model->settings(), kPreviousQsoPlace),
+      button_(*context.model) {}
 
 PreviousQsoWindow::~PreviousQsoWindow() {
   if (hwnd_ != nullptr) DestroyWindow(hwnd_);

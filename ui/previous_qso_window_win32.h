@@ -10,17 +10,17 @@
 #include "ui/position_keeper.h"
 #include "ui/window_context.h"
 
-class StatsModule;
+class WindowModel;
 
 // Paints the panel from the shared state, off-screen, whenever the system
 // or the update handler asks.
 class PanelButton {
  public:
-  explicit PanelButton(StatsModule& module) : module_(module) {}
+  explicit PanelButton(WindowModel& model) : model_(model) {}
   void DrawItem(const DRAWITEMSTRUCT& item);
 
  private:
-  StatsModule& module_;
+  WindowModel& model_;
 };
 
 class PreviousQsoWindow : public DialogWindow<PanelView> {

@@ -1,11 +1,11 @@
 #include "ui/settings_window_logic.h"
 
 #include <cmath>
-#include <mutex>
 
-#include "engine/stats_module.h"
+#include "engine/contest_rules.h"
 #include "resources/resource.h"
 #include "ui/area_marks.h"
+#include "ui/window_model.h"
 
 namespace {
 
@@ -75,8 +75,6 @@ const ViewRow& RowOf(View view) {
 }
 
 constexpr const char* kOnTopKey = "setup_window_on_top";
-constexpr const char* kDash = "   -";
-constexpr const char* kAreaDash = " -";
 // The host is told to re-sync its display once the dial moves this far.
 constexpr double kRetuneHz = 300.0;
 
@@ -92,22 +90,21 @@ int BandOfFrequency(double hertz) {
 SettingsWindowLogic::SettingsWindowLogic(WindowContext& context, HostLink& host,
                                          SettingsSurface& surface)
     : context_(context),
-      module_(*context.module),
+      model_(*context.model),
       host_(host),
       surface_(surface),
-      position_(module_.settings(), kSettingsWindowPlace) {}
+      position_(model_.settings(), kSettingsWindowPlace) {}
 
 SettingsWindowLogic::~SettingsWindowLogic() {
   CloseViews();
 }
 
 std::string SettingsWindowLogic::ContestYear() const {
-  std::lock_guard<std::mutex> guard(module_.tablesLock());
-  return module_.contestYear();
+  return model_.ContestYear();
 }
 
 void SettingsWindowLogic::Initialise() {
-  Settings& settings = module_.settings();
+  Settings& settings = model_.settings();
   for (const ModeRow& row : kModes) flags_.*row.flag = settings.Number(row.key) != 0;
   for (const ViewRow& row : kViews) flags_.*row.flag = settings.Number(row.key) != 0;
   // Every new window starts with "Window on top" clear, whatever the
@@ -166,7 +163,7 @@ void SettingsWindowLogic::OnClicked(int control) {
 }
 
 void SettingsWindowLogic::ClickMode(Mode mode) {
-  Settings& settings = module_.settings();
+  Settings& settings = model_.settings();
   const ModeRow& own = RowOf(mode);
   // The stored mode, not the box, decides whether this is a change: a mode
   // cannot be cleared by clicking it again.
@@ -216,13 +213,13 @@ void SettingsWindowLogic::ToggleView(View view) {
   }
   flags_.*row.flag = open;
   if (open) surface_.PostUpdate();
-  module_.settings().PutFlag(row.key, open);
+  model_.settings().PutFlag(row.key, open);
 }
 
 void SettingsWindowLogic::ToggleOnTop() {
   flags_.onTop = !flags_.onTop;
   context_.onTop.store(flags_.onTop);
-  module_.settings().PutFlag(kOnTopKey, flags_.onTop);
+  model_.settings().PutFlag(kOnTopKey, flags_.onTop);
   // The views take the new state when they are made again: the update
   // handler reopens those whose boxes are set.
   area_grid_.reset();
@@ -240,9 +237,9 @@ void SettingsWindowLogic::HandleUpdate() {
   // However the update ends (done, cut short, or an exception on its way
   // to the window procedure's guard), the next call check may post again.
   struct ReadyAgain {
-    std::atomic<int>& flag;
-    ~ReadyAgain() { flag.store(1); }
-  } ready_again{module_.updateReady()};
+    WindowModel& model;
+    ~ReadyAgain() { model.MarkUpdateReady(); }
+  } ready_again{model_};
   RunUpdate();
 }
 
@@ -252,46 +249,20 @@ bool SettingsWindowLogic::RunUpdate() {
     const ViewRow& row = RowOf(view);
     if (flags_.*row.flag && !IsOpen(view)) {
       Open(view);
-      module_.settings().PutFlag(row.key, true);
+      model_.settings().PutFlag(row.key, true);
     }
   }
 
-  {
-    std::lock_guard<std::mutex> guard(module_.tablesLock());
-    module_.display().typedCall.clear();
-  }
+  model_.SetTypedCall(std::string());
   // No lock is held across a host call: the host's thread may need the
   // lock before it can serve the call.
   std::string call;
   if (!host_.TypedCall(&call)) return false;
-  std::string year;
-  {
-    std::lock_guard<std::mutex> guard(module_.tablesLock());
-    module_.display().typedCall = call;
-    year = module_.contestYear();
-    // One or two characters: the operator is still typing.
-    if (call.size() == 1 || call.size() == 2) return false;
-
-    auto& rows = module_.bandTables().previousQsoRows;
-    for (auto& row : rows) {
-      if (row.size() < 5) row.resize(5);
-      row[1] = kDash;
-      row[2] = kDash;
-      row[3] = kAreaDash;
-    }
-    if (!call.empty()) {
-      // The last QSO in store order wins on each band.
-      for (const CInfo& qso : module_.store().records()) {
-        if (qso.call != call) continue;
-        for (int k = 0; k < contest::kBandSlots; ++k) {
-          if (qso.band != band_names_[k]) continue;
-          rows[k][1] = qso.time.Format("%H:%M");
-          rows[k][2] = qso.mode;
-          rows[k][3] = qso.area;
-        }
-      }
-    }
-  }
+  model_.SetTypedCall(call);
+  const std::string year = model_.ContestYear();
+  // One or two characters: the operator is still typing.
+  if (call.size() == 1 || call.size() == 2) return false;
+  model_.ShowPreviousQsos(call);
   const std::string title =
       call.empty() ? "TZQ-" + year + " Previous QSO" : "TZQ-" + year + " worked with " + call;
   if (panel_) panel_->SetTitle(title);
@@ -305,12 +276,7 @@ bool SettingsWindowLogic::RunUpdate() {
   const int band = BandOfFrequency(hertz);
   if (band == contest::kNoBand) return false;
 
-  std::vector<std::string> worked;
-  {
-    std::lock_guard<std::mutex> guard(module_.tablesLock());
-    module_.display().currentBand = band;
-    worked = module_.bandTables().workedAreas[band];
-  }
+  const std::vector<std::string> worked = model_.ShowBand(band);
   if (area_grid_) {
     area_grid_->SetTitle("TZQ-" + year + " Area on " + band_names_[band]);
     area_grid_->ShowMarks(MarksFor(worked));

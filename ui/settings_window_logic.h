@@ -71,7 +71,7 @@ class SettingsWindowLogic {
   std::string ContestYear() const;
 
   WindowContext& context_;
-  StatsModule& module_;
+  WindowModel& model_;
   HostLink& host_;
   SettingsSurface& surface_;
   PositionKeeper position_;

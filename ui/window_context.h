@@ -5,12 +5,12 @@
 
 #include <atomic>
 
-class StatsModule;
+class WindowModel;
 
 struct WindowContext {
-  explicit WindowContext(StatsModule* m = nullptr) : module(m) {}
+  explicit WindowContext(WindowModel* m = nullptr) : model(m) {}
 
-  StatsModule* module;
+  WindowModel* model;
   // New view windows are made topmost. Kept for the module's life, never
   // read from the settings file.
   std::atomic<bool> onTop{false};

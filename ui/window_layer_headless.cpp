@@ -4,11 +4,11 @@
 #include <deque>
 #include <thread>
 
-#include "engine/stats_module.h"
 #include "resources/resource.h"
 #include "ui/area_marks.h"
 #include "ui/position_keeper.h"
 #include "ui/settings_window_logic.h"
+#include "ui/window_model.h"
 
 HeadlessWindowState& HeadlessScreen::Of(WindowKind kind) {
   switch (kind) {
@@ -121,7 +121,7 @@ class HeadlessAreaGrid : public HeadlessWindow<AreaGridView>, public HeadlessVie
  public:
   HeadlessAreaGrid(HeadlessWindowLayer& layer, WindowContext& context)
       : HeadlessWindow(layer, WindowKind::kAreaGrid, kGridSize, "Brazil Area", true),
-        position_(context.module->settings(), kAreaGridPlace) {
+        position_(context.model->settings(), kAreaGridPlace) {
     layer_.Change(kind_, [](HeadlessWindowState& w) {
       for (const AreaBox& box : kAreaBoxes) w.checks[box.control] = false;
     });
@@ -145,14 +145,14 @@ class HeadlessPanel : public HeadlessWindow<PanelView>, public HeadlessViewContr
   HeadlessPanel(HeadlessWindowLayer& layer, WindowContext& context)
       : HeadlessWindow(layer, WindowKind::kPanel, kPanelSize, "Previous QSO", false),
         context_(context),
-        position_(context.module->settings(), kPreviousQsoPlace) {
+        position_(context.model->settings(), kPreviousQsoPlace) {
     PlaceViewWindow(*this, position_, context.onTop.load());
   }
   void Repaint() override {
     const ScreenRect rect = WindowRect();
     // The button keeps a 5-pixel margin inside the window.
     const ScreenRect item{0, 0, rect.right - rect.left - 10, rect.bottom - rect.top - 10};
-    PanelPicture picture = LayoutPanel(TakePanelSnapshot(*context_.module), item);
+    PanelPicture picture = LayoutPanel(context_.model->PanelState(), item);
     layer_.Change(kind_, [&](HeadlessWindowState& w) {
       ++w.repaints;
       w.picture = std::move(picture);

@@ -62,8 +62,8 @@ class HeadlessWindowLayer : public WindowThreadControl {
   explicit HeadlessWindowLayer(LinkFactory links, WaitHook wait = nullptr);
   ~HeadlessWindowLayer() override;
 
-  // The module whose state the windows show; before the first start.
-  void Bind(StatsModule* module) { context_.module = module; }
+  // The state the windows show; before the first start.
+  void Bind(WindowModel* model) { context_.model = model; }
   WindowContext& context() { return context_; }
 
   // A user at the (imagined) screen. Each posts to the window thread and

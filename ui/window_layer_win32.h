@@ -17,8 +17,8 @@ class Win32WindowLayer : public WindowThreadControl {
   Win32WindowLayer() = default;
   ~Win32WindowLayer() override;
 
-  // The module whose state the windows show; before the first start.
-  void Bind(StatsModule* module) { context_.module = module; }
+  // The state the windows show; before the first start.
+  void Bind(WindowModel* model) { context_.model = model; }
 
  protected:
   std::unique_ptr<WindowSession> NewSession() override;

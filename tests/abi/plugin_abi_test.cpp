@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "engine/export_names.h"
+#include "plugin/export_names.h"
 #include "tests/support/host_calls.h"
 #include "tests/support/temp_folder.h"
 #include "tools/plugin_loader/plugin_library.h"

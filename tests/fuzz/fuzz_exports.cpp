@@ -17,9 +17,9 @@
 #include <string>
 #include <type_traits>
 
-#include "engine/exports.h"
+#include "plugin/exports.h"
 #include "engine/file_io.h"
-#include "engine/module_instance.h"
+#include "plugin/module_instance.h"
 #include "engine/text.h"
 #include "tests/support/fake_platform.h"
 #include "tests/support/host_calls.h"

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/bad_qso_log.h"
 #include "engine/version.h"
 #include "tests/support/module_fixture.h"
 
@@ -126,10 +127,12 @@ TEST_F(ScoreReportTest, BadQsoCounts) {
   std::remove((folder_.path() + "/" + kBadQsoFile).c_str());
   EXPECT_NE(std::string(module_->GetResult(nullptr)).find("Bad QSO\t 0"), std::string::npos);
 
-  EXPECT_EQ(CountBadQso(""), 0);
-  EXPECT_EQ(CountBadQso("TZQ Contest UBN file\r\n"), 0);
-  EXPECT_EQ(CountBadQso("header\r\nQSO: a   WRONG BAND !!!\r\nQSO: b   DUPE !!!\r\nQSO: c"), 2);
-  EXPECT_EQ(CountBadQso("header\r\n\r\nQSO: a   WRONG BAND !!!\r\n\r\n"), 1);
+  EXPECT_EQ(bad_qso_log::CountRejections(""), 0);
+  EXPECT_EQ(bad_qso_log::CountRejections("TZQ Contest UBN file\r\n"), 0);
+  EXPECT_EQ(bad_qso_log::CountRejections(
+                "header\r\nQSO: a   WRONG BAND !!!\r\nQSO: b   DUPE !!!\r\nQSO: c"),
+            2);
+  EXPECT_EQ(bad_qso_log::CountRejections("header\r\n\r\nQSO: a   WRONG BAND !!!\r\n\r\n"), 1);
 }
 
 TEST_F(ScoreReportTest, EmptyLogReport) {

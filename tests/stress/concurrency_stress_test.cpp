@@ -15,7 +15,7 @@
 
 #include "engine/settings_store_headless.h"
 #include "engine/message_boxes_headless.h"
-#include "engine/stats_module.h"
+#include "plugin/stats_module.h"
 #include "host/host_link_headless.h"
 #include "reports/host_executables_headless.h"
 #include "reports/header_dialog_headless.h"

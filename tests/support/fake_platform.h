@@ -8,7 +8,7 @@
 
 #include "engine/settings_store_headless.h"
 #include "engine/message_boxes_headless.h"
-#include "engine/stats_module.h"
+#include "plugin/stats_module.h"
 #include "engine/platform.h"
 #include "reports/host_executables_headless.h"
 #include "reports/header_dialog_headless.h"

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <string>
 
-#include "engine/exports.h"
+#include "plugin/exports.h"
 #include "engine/ole_date.h"
 
 // The host's date object; only its first 12 bytes belong to the contract.

@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "engine/stats_module.h"
+#include "plugin/stats_module.h"
 #include "tests/support/fake_platform.h"
 #include "tests/support/temp_folder.h"
 

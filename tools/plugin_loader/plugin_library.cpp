@@ -1,6 +1,6 @@
 #include "tools/plugin_loader/plugin_library.h"
 
-#include "engine/export_names.h"
+#include "plugin/export_names.h"
 
 bool PluginApi::Resolve(const PluginLibrary& library, std::string* error) {
   void** slots[12] = {

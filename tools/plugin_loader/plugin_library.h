@@ -1,13 +1,13 @@
 // PluginLibrary: loads the plug-in by file name and resolves its entry points
 // by exported name, as the host does: LoadLibraryA/GetProcAddress in Windows
 // builds, dlopen/dlsym in Linux builds, where decorated names are looked up
-// in their ELF spelling (engine/export_names.h). Every native host (tests,
+// in their ELF spelling (plugin/export_names.h). Every native host (tests,
 // the replay tool, benchmarks) goes through this one loader. One thread.
 #pragma once
 
 #include <string>
 
-#include "engine/exports.h"
+#include "plugin/exports.h"
 
 class PluginLibrary {
  public:

@@ -1,6 +1,6 @@
 #include <dlfcn.h>
 
-#include "engine/export_names.h"
+#include "plugin/export_names.h"
 #include "tools/plugin_loader/plugin_library.h"
 
 bool PluginLibrary::Open(const std::string& path, std::string* error) {

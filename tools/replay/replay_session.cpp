@@ -5,9 +5,10 @@
 #include <memory>
 #include <unordered_map>
 
+#include "engine/bad_qso_log.h"
 #include "engine/file_io.h"
-#include "engine/settings_store_headless.h"
 #include "engine/ole_date.h"
+#include "engine/settings_store_headless.h"
 #include "reports/cabrillo_file_name.h"
 #include "tools/replay/replay_platform.h"
 
@@ -38,10 +39,6 @@ HostDate DateOf(int64_t stamp) {
 bool EndsWith(const std::string& s, const char* suffix) {
   const size_t n = std::char_traits<char>::length(suffix);
   return s.size() >= n && s.compare(s.size() - n, n, suffix) == 0;
-}
-
-std::string TwoDigits(int n) {
-  return (n < 10 ? "0" : "") + std::to_string(n);
 }
 
 // Makes a folder the working folder for its lifetime: the plug-in names its
@@ -89,9 +86,8 @@ size_t CompleteLines(const std::string& content) {
 }  // namespace
 
 std::string BadQsoFileName(int period_end_date) {
-  return "BadQSO_StatsTZQ_" + TwoDigits(period_end_date % 100) + "_" +
-         TwoDigits(period_end_date / 100 % 100) + "_" + std::to_string(period_end_date / 10000) +
-         ".txt";
+  return bad_qso_log::FileNameFor(COleDateTime::FromCalendar(
+      period_end_date / 10000, period_end_date / 100 % 100, period_end_date % 100, 0, 0, 0));
 }
 
 ReplayOutcome ReplayThroughPlugin(const PluginApi& api, const std::vector<ReplayQso>& qsos,
@@ -201,18 +197,26 @@ ReplayOutcome ReplayThroughPlugin(const PluginApi& api, const std::vector<Replay
 void ReplayTally::Count(int result, const std::string& new_lines) {
   ++read;
   bool band = false, mode = false, exchange = false, area = false, dupe = false;
-  size_t pos = 0;
-  while (pos < new_lines.size()) {
-    size_t end = new_lines.find('\n', pos);
-    if (end == std::string::npos) end = new_lines.size();
-    std::string line = new_lines.substr(pos, end - pos);
-    pos = end + 1;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    band = band || EndsWith(line, "   WRONG BAND !!!");
-    mode = mode || EndsWith(line, "   WRONG MODE !!!");
-    exchange = exchange || EndsWith(line, "   NO RX NUMBER !!!");
-    area = area || EndsWith(line, "   Code Area is not acceptable !!!");
-    dupe = dupe || EndsWith(line, "   DUPE !!!");
+  for (const std::string& line : file_io::SplitLines(new_lines)) {
+    switch (bad_qso_log::ReasonOf(line)) {
+      case bad_qso_log::Reason::kWrongBand:
+        band = true;
+        break;
+      case bad_qso_log::Reason::kWrongMode:
+        mode = true;
+        break;
+      case bad_qso_log::Reason::kNoExchange:
+        exchange = true;
+        break;
+      case bad_qso_log::Reason::kBadArea:
+        area = true;
+        break;
+      case bad_qso_log::Reason::kDupe:
+        dupe = true;
+        break;
+      case bad_qso_log::Reason::kNone:
+        break;
+    }
   }
   if (result != 0) {
     ++stored;

@@ -4,9 +4,9 @@
 #include <windows.h>
 
 #include "engine/message_boxes_win32.h"
-#include "engine/module_instance.h"
 #include "engine/settings_store_win32.h"
-#include "engine/stats_module.h"
+#include "plugin/module_instance.h"
+#include "plugin/stats_module.h"
 #include "reports/host_executables_win32.h"
 #include "ui/cabrillo_header_dialog_win32.h"
 #include "ui/window_layer_win32.h"

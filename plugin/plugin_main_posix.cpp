@@ -2,13 +2,13 @@
 // module, created when the library is loaded and destroyed when it is
 // unloaded.
 
-#include "engine/settings_store_headless.h"
 #include "engine/message_boxes_headless.h"
-#include "engine/module_instance.h"
-#include "engine/stats_module.h"
+#include "engine/settings_store_headless.h"
 #include "host/host_link_headless.h"
-#include "reports/host_executables_headless.h"
+#include "plugin/module_instance.h"
+#include "plugin/stats_module.h"
 #include "reports/header_dialog_headless.h"
+#include "reports/host_executables_headless.h"
 #include "ui/window_layer_headless.h"
 
 namespace {

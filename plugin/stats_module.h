@@ -19,12 +19,13 @@
 #include "engine/band_tables.h"
 #include "engine/contest_rules.h"
 #include "engine/file_io_append.h"
-#include "engine/platform.h"
 #include "engine/ole_date.h"
+#include "engine/platform.h"
 #include "engine/qso_store.h"
 #include "engine/settings.h"
 #include "reports/cabrillo_export.h"
 #include "reports/host_version.h"
+#include "ui/window_model.h"
 
 // What the platform gives the module. Not owned; must outlive the module.
 struct Platform {
@@ -61,13 +62,12 @@ struct DisplayState {
   int currentBand = contest::kNoBand;
 };
 
-class StatsModule {
+class StatsModule : public WindowModel {
  public:
   static constexpr const char* kSetName = "TZQ (C)";
-  static constexpr const char* kBadQsoHeader = "TZQ Contest UBN file";
 
   explicit StatsModule(const Platform& platform);
-  ~StatsModule();
+  ~StatsModule() override;
   StatsModule(const StatsModule&) = delete;
   StatsModule& operator=(const StatsModule&) = delete;
 
@@ -93,14 +93,22 @@ class StatsModule {
   // finds the file closed, as it would with no run going on.
   void EndAddRun();
 
-  // Shared with the window thread.
+  // What the windows read and set (window thread; each takes the lock).
+  Settings& settings() override { return settings_; }
+  void MarkUpdateReady() override { update_ready_.store(1); }
+  std::string ContestYear() override;
+  void SetTypedCall(const std::string& call) override;
+  void ShowPreviousQsos(const std::string& call) override;
+  std::vector<std::string> ShowBand(int band) override;
+  PanelSnapshot PanelState() override;
+
+  // The shared state itself, for tests that look behind the windows.
   std::mutex& tablesLock() { return tables_lock_; }
   const QsoStore& store() const { return store_; }
   BandTables& bandTables() { return tables_; }
   DisplayState& display() { return display_; }
   const std::string& contestYear() const { return contest_year_; }
   std::atomic<int>& updateReady() { return update_ready_; }
-  Settings& settings() { return settings_; }
   const Platform& platform() const { return platform_; }
 
   // Read-only views for tests and tools (host thread only).
@@ -114,8 +122,6 @@ class StatsModule {
   const std::string& periodEndText() const { return period_end_; }
 
  private:
-  std::string RejectionLine(const QsoArgs& qso, int32_t freq_khz, const std::string& time_text,
-                            const char* reason, const std::string* normalised) const;
   void AppendBadQsoLines(const std::string& lines);
   void RewriteBadQsoFile(std::string_view call, const std::string& time_key);
 

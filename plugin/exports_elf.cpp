@@ -4,7 +4,7 @@
 
 // An alias must be defined in the translation unit of its target, so this
 // file compiles the exported functions themselves and adds their names.
-#include "engine/exports.cpp"  // NOLINT(build/include)
+#include "plugin/exports.cpp"  // NOLINT(build/include)
 
 // Only addresses matter to an alias; every alias takes its target's type.
 #define TZQ_EXPORT_AS(name, target)                            \

@@ -1,16 +1,13 @@
-#include "engine/stats_module.h"
+#include "plugin/stats_module.h"
 
+#include "engine/bad_qso_log.h"
 #include "engine/file_io.h"
 #include "engine/text.h"
 #include "reports/score_report.h"
 
 namespace {
 
-constexpr const char* kWrongBand = "   WRONG BAND !!!";
-constexpr const char* kWrongMode = "   WRONG MODE !!!";
-constexpr const char* kNoRxNumber = "   NO RX NUMBER !!!";
-constexpr const char* kBadArea = "   Code Area is not acceptable !!!";
-constexpr const char* kDupe = "   DUPE !!!";
+using bad_qso_log::Reason;
 
 bool IsBrazilianPrefix(std::string_view prefix) {
   return prefix == "PY" || prefix == "PY0S" || prefix == "PY0F" || prefix == "PY0T";
@@ -35,21 +32,6 @@ void StatsModule::EndAddRun() {
   bad_qso_out_.Close();
 }
 
-std::string StatsModule::RejectionLine(const QsoArgs& qso, int32_t freq_khz,
-                                       const std::string& time_text, const char* reason,
-                                       const std::string* normalised) const {
-  std::string line = "QSO:  ";
-  line += std::to_string(freq_khz);
-  for (std::string_view piece :
-       {std::string_view(qso.mode), std::string_view(time_text), qso.ownCall, qso.rstSent,
-        qso.exchSent, qso.call, qso.rstRcvd, qso.exchRcvd}) {
-    line.append("  ").append(piece);
-  }
-  if (normalised != nullptr) line.append("  ").append(*normalised);
-  line.append(reason).append("\r\n");
-  return line;
-}
-
 void StatsModule::AppendBadQsoLines(const std::string& lines) {
   // The file is opened only when there is something to write; before the
   // first reset there is no file name and the lines are lost.
@@ -72,16 +54,18 @@ int StatsModule::AddData(const QsoArgs& qso) {
   // Only rejection lines print the time; most QSOs never need it.
   std::string time_text;
   bool time_formatted = false;
-  auto reject = [&](const char* reason, const std::string* normalised) {
+  auto reject = [&](Reason reason, const std::string* normalised) {
     if (!time_formatted) {
       time_text = qso.qsoTime.Format("%Y-%m-%d %H%M");
       time_formatted = true;
     }
-    return RejectionLine(qso, freq_khz, time_text, reason, normalised);
+    return bad_qso_log::Line({freq_khz, qso.mode, time_text, qso.ownCall, qso.rstSent, qso.exchSent,
+                              qso.call, qso.rstRcvd, qso.exchRcvd, normalised},
+                             reason);
   };
 
   if (!band_list_.contains(qso.band)) {
-    AppendBadQsoLines(reject(kWrongBand, nullptr));
+    AppendBadQsoLines(reject(Reason::kWrongBand, nullptr));
     return 0;
   }
 
@@ -94,16 +78,16 @@ int StatsModule::AddData(const QsoArgs& qso) {
     if (!seen) bands_seen_.push_back(record.band);
 
     if (!mode_list_.contains(qso.mode)) {
-      lines = reject(kWrongMode, nullptr);
+      lines = reject(Reason::kWrongMode, nullptr);
     } else if (qso.exchRcvd.empty() || qso.exchSent.empty()) {
-      lines = reject(kNoRxNumber, nullptr);
+      lines = reject(Reason::kNoExchange, nullptr);
     } else {
       if (qso.exchRcvd != "LB" && qso.exchRcvd != "YL" && qso.exchRcvd != "QRP") {
         const std::string normalised(text::Trim(text::ToUpper(qso.exchRcvd)));
         if (contest::IsAreaCode(normalised)) {
           record.area = normalised;
         } else {
-          lines += reject(kBadArea, &normalised);
+          lines += reject(Reason::kBadArea, &normalised);
           record.notCounted = 1;
           record.areaRefused = true;
         }
@@ -122,7 +106,7 @@ int StatsModule::AddData(const QsoArgs& qso) {
       if (earlier > 0) {
         added.notCounted = 1;
         added.dupe = 1;
-        const std::string dupe_line = reject(kDupe, nullptr);
+        const std::string dupe_line = reject(Reason::kDupe, nullptr);
         for (int i = 0; i < earlier; ++i) lines += dupe_line;
       }
       stored = 1;
@@ -140,15 +124,7 @@ void StatsModule::RewriteBadQsoFile(std::string_view call, const std::string& ti
   // A file that exists but cannot be read is left alone rather than
   // replaced by a header-only file.
   if (file_io::ReadAllChecked(bad_qso_file_, &content) == file_io::ReadResult::kFailed) return;
-  std::string kept = std::string(kBadQsoHeader) + "\r\n";
-  const std::vector<std::string> lines = file_io::SplitLines(content);
-  for (size_t i = 1; i < lines.size(); ++i) {
-    const std::string& line = lines[i];
-    // The call must stand as a whole word: PY2AA's removal keeps PY2AAA's lines.
-    if (text::ContainsWord(line, call) && line.find(time_key) != std::string::npos) continue;
-    kept.append(line).append("\r\n");
-  }
-  file_io::ReplaceContents(bad_qso_file_, kept);
+  file_io::ReplaceContents(bad_qso_file_, bad_qso_log::WithoutLinesOf(content, call, time_key));
 }
 
 int StatsModule::RemoveData(const QsoArgs& qso) {
@@ -193,8 +169,8 @@ int StatsModule::ResetStats(int export_flag, std::string_view own_call,
   }
 
   bad_qso_out_.Close();
-  bad_qso_file_ = "BadQSO_StatsTZQ_" + period_end.Format("%d_%m_%Y") + ".txt";
-  file_io::ReplaceContents(bad_qso_file_, std::string(kBadQsoHeader) + "\r\n");
+  bad_qso_file_ = bad_qso_log::FileNameFor(period_end);
+  file_io::ReplaceContents(bad_qso_file_, std::string(bad_qso_log::kHeader) + "\r\n");
   return 1;
 }
 
@@ -230,7 +206,7 @@ const char* StatsModule::GetResult(int* out) {
   ReportTitle title{period_start_, period_end_, contestant_};
   std::string bad_qso_content;
   file_io::ReadAll(bad_qso_file_, &bad_qso_content);
-  const int bad_qso = CountBadQso(bad_qso_content);
+  const int bad_qso = bad_qso_log::CountRejections(bad_qso_content);
 
   ScoreSheet sheet;
   {
@@ -272,4 +248,56 @@ void StatsModule::SetupSet() {
 unsigned long StatsModule::SetVersion() {
   html_flag_ = 1;
   return 0;
+}
+
+std::string StatsModule::ContestYear() {
+  std::lock_guard<std::mutex> guard(tables_lock_);
+  return contest_year_;
+}
+
+void StatsModule::SetTypedCall(const std::string& call) {
+  std::lock_guard<std::mutex> guard(tables_lock_);
+  display_.typedCall = call;
+}
+
+void StatsModule::ShowPreviousQsos(const std::string& call) {
+  static constexpr const char* kDash = "   -";
+  static constexpr const char* kAreaDash = " -";
+  std::lock_guard<std::mutex> guard(tables_lock_);
+  auto& rows = tables_.previousQsoRows;
+  for (auto& row : rows) {
+    if (row.size() < 5) row.resize(5);
+    row[1] = kDash;
+    row[2] = kDash;
+    row[3] = kAreaDash;
+  }
+  if (call.empty()) return;
+  // The last QSO in store order wins on each band.
+  for (const CInfo& qso : store_.records()) {
+    if (qso.call != call) continue;
+    for (int k = 0; k < contest::kBandSlots; ++k) {
+      if (qso.band != contest::kBandNames[k]) continue;
+      rows[k][1] = qso.time.Format("%H:%M");
+      rows[k][2] = qso.mode;
+      rows[k][3] = qso.area;
+    }
+  }
+}
+
+std::vector<std::string> StatsModule::ShowBand(int band) {
+  std::lock_guard<std::mutex> guard(tables_lock_);
+  display_.currentBand = band;
+  return tables_.workedAreas[band];
+}
+
+PanelSnapshot StatsModule::PanelState() {
+  PanelSnapshot state;
+  std::lock_guard<std::mutex> guard(tables_lock_);
+  state.typedCall = display_.typedCall;
+  state.currentBand = display_.currentBand;
+  state.rows.assign(tables_.previousQsoRows.begin(), tables_.previousQsoRows.end());
+  if (state.currentBand >= 0 && state.currentBand < contest::kBandSlots) {
+    state.missingAreas = tables_.infoLists[state.currentBand];
+  }
+  return state;
 }

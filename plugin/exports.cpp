@@ -6,13 +6,13 @@
 // The functions here carry internal names; the .def file (Windows) and
 // exports_elf.cpp (Linux) give them their exported names.
 
-#include "engine/exports.h"
+#include "plugin/exports.h"
 
 #include <exception>
 
-#include "engine/module_instance.h"
-#include "engine/stats_module.h"
 #include "engine/text.h"
+#include "plugin/module_instance.h"
+#include "plugin/stats_module.h"
 
 #if defined(_WIN32)
 #define TZQ_INTERNAL
