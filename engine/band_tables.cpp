@@ -11,7 +11,7 @@ void BandTables::SetWorkedAreas(int slot, Texts areas) {
   RefreshInfoList(slot);
 }
 
-void BandTables::ResetPreviousQsoRows(const CContestRules& band_list) {
+void BandTables::ResetPreviousQsoRows(const CaseInsensitiveSet& band_list) {
   for (int slot = 0; slot < contest::kBandSlots; ++slot) {
     previousQsoRows[slot] = {band_list.at(slot), "-", "-", "-", "-"};
   }

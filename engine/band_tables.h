@@ -23,7 +23,7 @@ struct BandTables {
   void ClearResults();
   void SetWorkedAreas(int slot, Texts areas);
   // Six rows: the band-list entry as label, then "-" four times.
-  void ResetPreviousQsoRows(const class CContestRules& band_list);
+  void ResetPreviousQsoRows(const class CaseInsensitiveSet& band_list);
 
  private:
   // The info list of a slot: the 31 multipliers not in its worked-area list,

@@ -2,16 +2,16 @@
 
 #include "engine/text.h"
 
-CContestRules::CContestRules(const char* const* table, size_t count) {
+CaseInsensitiveSet::CaseInsensitiveSet(const char* const* table, size_t count) {
   entries_.reserve(count);
   for (size_t i = 0; i < count; ++i) entries_.emplace_back(table[i]);
 }
 
-int CContestRules::contains(std::string_view s) const {
+bool CaseInsensitiveSet::Contains(std::string_view s) const {
   for (const std::string& entry : entries_) {
-    if (text::EqualsNoCase(entry, s)) return 1;
+    if (text::EqualsNoCase(entry, s)) return true;
   }
-  return 0;
+  return false;
 }
 
 namespace contest {
@@ -24,11 +24,11 @@ const char* const kAreaCodes[28] = {"AC", "AL", "AP", "AM", "BA", "CE", "DF", "E
 const char* const kIslandPrefixes[3] = {"PY0F", "PY0S", "PY0T"};
 const char* const kBandNames[kBandSlots] = {"160m", "80m", "40m", "20m", "15m", "10m"};
 
-CContestRules MakeBandList() {
-  return CContestRules(kBandList, 6);
+CaseInsensitiveSet MakeBandList() {
+  return CaseInsensitiveSet(kBandList, 6);
 }
-CContestRules MakeModeList() {
-  return CContestRules(kModeList, 4);
+CaseInsensitiveSet MakeModeList() {
+  return CaseInsensitiveSet(kModeList, 4);
 }
 
 bool IsAreaCode(std::string_view s) {

@@ -9,12 +9,12 @@
 #include <vector>
 
 // A list of texts with a case-insensitive membership test.
-class CContestRules {
+class CaseInsensitiveSet {
  public:
-  CContestRules(const char* const* table, size_t count);
+  CaseInsensitiveSet(const char* const* table, size_t count);
 
-  // 1 at the first entry equal to `s` ignoring letter case, else 0.
-  int contains(std::string_view s) const;
+  // True when an entry equals `s` ignoring letter case.
+  bool Contains(std::string_view s) const;
 
   size_t size() const { return entries_.size(); }
   const std::string& at(size_t i) const { return entries_.at(i); }
@@ -28,8 +28,9 @@ namespace contest {
 inline constexpr int kBandSlots = 6;  // 160m, 80m, 40m, 20m, 15m, 10m
 inline constexpr int kNoBand = -1;
 
-// "80m" stands twice and "160m" not at all: 160 m QSOs are never accepted,
-// and the first entry also labels the 160 m row of the previous-QSO panel.
+// "80m" stands twice and "160m" not at all: 160 m QSOs are never accepted.
+// The previous-QSO rows are built from this list, so the 1.8 MHz slot's
+// stored label reads "80m"; the panel draws that row as "160m".
 extern const char* const kBandList[6];
 extern const char* const kModeList[4];
 extern const char* const kAreaCodes[28];
@@ -37,8 +38,8 @@ extern const char* const kAreaCodes[28];
 extern const char* const kIslandPrefixes[3];
 extern const char* const kBandNames[kBandSlots];
 
-CContestRules MakeBandList();
-CContestRules MakeModeList();
+CaseInsensitiveSet MakeBandList();
+CaseInsensitiveSet MakeModeList();
 
 // Exact, case-sensitive search of the area table.
 bool IsAreaCode(std::string_view s);

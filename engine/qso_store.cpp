@@ -37,7 +37,7 @@ QsoStore::AreasOnBand* QsoStore::FindBand(std::string_view band) const {
   return nullptr;
 }
 
-int QsoStore::Count(const CInfo& r, int delta) {
+int QsoStore::Count(const QsoRecord& r, int delta) {
   CallsOnBandMode* calls = FindBandMode(r.band, r.mode);
   if (calls == nullptr) {
     same_qso_.push_back(std::make_unique<CallsOnBandMode>());
@@ -65,16 +65,16 @@ int QsoStore::Count(const CInfo& r, int delta) {
   return before;
 }
 
-CInfo& QsoStore::append(CInfo record, int* earlier_same) {
+QsoRecord& QsoStore::Append(QsoRecord record, int* earlier_same) {
   const int before = Count(record, 1);
   if (earlier_same != nullptr) *earlier_same = before;
   records_.push_back(std::move(record));
   return records_.back();
 }
 
-bool QsoStore::removeFirst(std::string_view call, std::string_view band, std::string_view mode,
+bool QsoStore::RemoveFirst(std::string_view call, std::string_view band, std::string_view mode,
                            const COleDateTime& time) {
-  if (countSame(call, band, mode) == 0) return false;
+  if (CountSame(call, band, mode) == 0) return false;
   for (auto it = records_.begin(); it != records_.end(); ++it) {
     if (it->call == call && it->band == band && it->mode == mode && it->time == time) {
       // A duplicate leaves the group's first record in place; only the
@@ -99,11 +99,11 @@ bool QsoStore::removeFirst(std::string_view call, std::string_view band, std::st
   return false;
 }
 
-void QsoStore::clear() {
+void QsoStore::Clear() {
   last_pair_ = nullptr;
   // Swapping with empty containers releases their capacity; clear() alone
   // would keep a million-record buffer for the next, maybe small, log.
-  std::vector<CInfo>().swap(records_);
+  std::vector<QsoRecord>().swap(records_);
   decltype(same_qso_)().swap(same_qso_);
   decltype(band_areas_)().swap(band_areas_);
 #if defined(__GLIBC__)
@@ -113,14 +113,14 @@ void QsoStore::clear() {
 #endif
 }
 
-int QsoStore::countSame(std::string_view call, std::string_view band, std::string_view mode) const {
+int QsoStore::CountSame(std::string_view call, std::string_view band, std::string_view mode) const {
   const CallsOnBandMode* calls = FindBandMode(band, mode);
   if (calls == nullptr) return 0;
   auto it = calls->calls.find(std::string(call));
   return it == calls->calls.end() ? 0 : it->second;
 }
 
-bool QsoStore::hasArea(std::string_view band, std::string_view area) const {
+bool QsoStore::HasArea(std::string_view band, std::string_view area) const {
   const AreasOnBand* areas = FindBand(band);
   if (areas == nullptr) return false;
   const int slot = area.empty() ? contest::kMultiplierCount : contest::MultiplierIndex(area);

@@ -1,4 +1,4 @@
-// CInfo and QsoStore: the plug-in's model of the host's log.
+// QsoRecord and QsoStore: the plug-in's model of the host's log.
 //
 // The store owns its records in arrival order and keeps two indexes exact
 // across every change, so that duplicate counts and area searches cost O(1)
@@ -21,7 +21,7 @@
 #include "engine/ole_date.h"
 
 // One accepted QSO.
-struct CInfo {
+struct QsoRecord {
   std::string call;
   std::string band;
   std::string mode;
@@ -44,26 +44,26 @@ class QsoStore {
  public:
   size_t size() const { return records_.size(); }
   bool empty() const { return records_.empty(); }
-  const CInfo& element(size_t i) const { return records_[i]; }
-  const std::vector<CInfo>& records() const { return records_; }
+  const QsoRecord& element(size_t i) const { return records_[i]; }
+  const std::vector<QsoRecord>& records() const { return records_; }
 
   // Appends the record; `earlier_same` receives the number of records that
   // already had its call, band and mode (one index lookup serves both).
-  CInfo& append(CInfo record, int* earlier_same = nullptr);
+  QsoRecord& Append(QsoRecord record, int* earlier_same = nullptr);
   // Removes the first record equal in call, band, mode (exact) and time;
   // false when none matches. When the removed record was the first of its
   // call, band and mode, the next such record takes its place (dupe 0,
   // notCounted from its own area verdict), so the flags always equal those a
   // fresh replay of the remaining records would give.
-  bool removeFirst(std::string_view call, std::string_view band, std::string_view mode,
+  bool RemoveFirst(std::string_view call, std::string_view band, std::string_view mode,
                    const COleDateTime& time);
   // Empties the store and gives its memory back (a log can be large).
-  void clear();
+  void Clear();
 
   // Records with this call, band and mode (exact), counted or not.
-  int countSame(std::string_view call, std::string_view band, std::string_view mode) const;
+  int CountSame(std::string_view call, std::string_view band, std::string_view mode) const;
   // True when a record on this band (exact) carries this area (exact, empty too).
-  bool hasArea(std::string_view band, std::string_view area) const;
+  bool HasArea(std::string_view band, std::string_view area) const;
 
  private:
   struct CallsOnBandMode {
@@ -83,9 +83,9 @@ class QsoStore {
   AreasOnBand* FindBand(std::string_view band) const;
   // Adds `delta` to the record's index entries; returns its call, band and
   // mode count from before.
-  int Count(const CInfo& record, int delta);
+  int Count(const QsoRecord& record, int delta);
 
-  std::vector<CInfo> records_;
+  std::vector<QsoRecord> records_;
   // Pointers into these stay valid: entries are only ever added (until clear).
   mutable std::vector<std::unique_ptr<CallsOnBandMode>> same_qso_;
   mutable std::vector<std::unique_ptr<AreasOnBand>> band_areas_;

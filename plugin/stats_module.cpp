@@ -40,7 +40,7 @@ void StatsModule::AppendBadQsoLines(const std::string& lines) {
 }
 
 int StatsModule::AddData(const QsoArgs& qso) {
-  CInfo record;
+  QsoRecord record;
   record.call = std::string(qso.call);
   record.band = std::string(qso.band);
   record.mode = std::string(qso.mode);
@@ -64,7 +64,7 @@ int StatsModule::AddData(const QsoArgs& qso) {
                              reason);
   };
 
-  if (!band_list_.contains(qso.band)) {
+  if (!band_list_.Contains(qso.band)) {
     AppendBadQsoLines(reject(Reason::kWrongBand, nullptr));
     return 0;
   }
@@ -77,7 +77,7 @@ int StatsModule::AddData(const QsoArgs& qso) {
     for (const std::string& b : bands_seen_) seen = seen || b == qso.band;
     if (!seen) bands_seen_.push_back(record.band);
 
-    if (!mode_list_.contains(qso.mode)) {
+    if (!mode_list_.Contains(qso.mode)) {
       lines = reject(Reason::kWrongMode, nullptr);
     } else if (qso.exchRcvd.empty() || qso.exchSent.empty()) {
       lines = reject(Reason::kNoExchange, nullptr);
@@ -102,7 +102,7 @@ int StatsModule::AddData(const QsoArgs& qso) {
       // One DUPE line for every earlier record with the same call, band and
       // mode; the flags go on the stored copy.
       int earlier = 0;
-      CInfo& added = store_.append(std::move(record), &earlier);
+      QsoRecord& added = store_.Append(std::move(record), &earlier);
       if (earlier > 0) {
         added.notCounted = 1;
         added.dupe = 1;
@@ -130,7 +130,7 @@ void StatsModule::RewriteBadQsoFile(std::string_view call, const std::string& ti
 int StatsModule::RemoveData(const QsoArgs& qso) {
   {
     std::lock_guard<std::mutex> guard(tables_lock_);
-    store_.removeFirst(qso.call, qso.band, qso.mode, qso.qsoTime);
+    store_.RemoveFirst(qso.call, qso.band, qso.mode, qso.qsoTime);
     if (store_.empty()) {
       bands_seen_.clear();
       tables_.ClearResults();
@@ -149,7 +149,7 @@ int StatsModule::ResetStats(int export_flag, std::string_view own_call,
     period_start_ = period_start.Format("%d.%m");
     contest_year_ = period_start.Format("%Y");
     period_end_ = period_end.Format("%d.%m.%Y");
-    store_.clear();
+    store_.Clear();
     bands_seen_.clear();
     tables_.ResetPreviousQsoRows(band_list_);
   }
@@ -185,12 +185,12 @@ int StatsModule::CheckCall(const CallCheckArgs& args) {
     return kVerdictNotForContest;
   }
   const std::string_view band = text::FromHost(args.band);
-  if (!band_list_.contains(band)) return kVerdictNotForContest;
+  if (!band_list_.Contains(band)) return kVerdictNotForContest;
 
   std::lock_guard<std::mutex> guard(tables_lock_);
-  if (store_.countSame(args.call, band, args.mode) > 0) return kVerdictDupe;
+  if (store_.CountSame(args.call, band, args.mode) > 0) return kVerdictDupe;
   if (!IsBrazilianPrefix(args.dxPrefix)) return kVerdictNew;
-  return store_.hasArea(band, args.area) ? kVerdictAreaWorked : kVerdictNew;
+  return store_.HasArea(band, args.area) ? kVerdictAreaWorked : kVerdictNew;
 }
 
 const char* StatsModule::RunCommand(std::string_view command) {
@@ -220,7 +220,7 @@ const char* StatsModule::GetResult(int* out) {
   settings_.Put("Claimed", text::Format("%i", claimed_score_));
 
   if (cabrillo_export_flag_ != 0 && export_confirmed_) {
-    for (const CInfo& qso : store_.records()) {
+    for (const QsoRecord& qso : store_.records()) {
       cabrillo_.AddQsoLine(qso.call, qso.freqKhz, CabrilloModeCode(qso.mode), qso.time, qso.rstSent,
                            qso.exchSent, qso.rstRcvd, qso.exchRcvd);
     }
@@ -229,10 +229,6 @@ const char* StatsModule::GetResult(int* out) {
     if (out != nullptr) *out = -1;
   }
   return report_text_.c_str();
-}
-
-const char* StatsModule::GetSetName(int index) const {
-  return index == 0 ? kSetName : "";
 }
 
 int StatsModule::IsValidExchg(std::string_view exchange) const {
@@ -273,7 +269,7 @@ void StatsModule::ShowPreviousQsos(const std::string& call) {
   }
   if (call.empty()) return;
   // The last QSO in store order wins on each band.
-  for (const CInfo& qso : store_.records()) {
+  for (const QsoRecord& qso : store_.records()) {
     if (qso.call != call) continue;
     for (int k = 0; k < contest::kBandSlots; ++k) {
       if (qso.band != contest::kBandNames[k]) continue;

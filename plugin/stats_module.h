@@ -79,7 +79,6 @@ class StatsModule : public WindowModel {
   int CheckCall(const CallCheckArgs& args);
   const char* RunCommand(std::string_view command);
   const char* GetResult(int* out);
-  const char* GetSetName(int index) const;
   int IsValidExchg(std::string_view exchange) const;
   void SetupSet();
   unsigned long SetVersion();
@@ -128,8 +127,8 @@ class StatsModule : public WindowModel {
   Platform platform_;
   Settings settings_;
   // Creation order of the module-wide objects at load.
-  CContestRules mode_list_;
-  CContestRules band_list_;
+  CaseInsensitiveSet mode_list_;
+  CaseInsensitiveSet band_list_;
   CCabrilloExport cabrillo_;
   std::string command_reply_;
   std::vector<std::string> bands_seen_;

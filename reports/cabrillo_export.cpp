@@ -25,91 +25,82 @@ std::string CCabrilloExport::FileBaseNameFor(const std::string& own_call) {
   return cabrillo::FileBaseName(own_call);
 }
 
+namespace {
+
+using Fields = CabrilloDialogFields;
+
+// Where each header field comes from and goes to, in the order its key is
+// written back after OK (a new settings file lists the keys in that order).
+struct HeaderKey {
+  std::string Fields::*field;
+  const char* key;    // in the settings file; null: not kept there
+  const char* fixed;  // the dialog starts from this instead of the settings
+  bool written;       // stored back after OK
+  // Multi-line fields: the tag each extra line gets in the log.
+  const char* continuation;
+};
+
+const HeaderKey kHeaderKeys[] = {
+    {&Fields::band, "Band", "ALL", true, nullptr},
+    {&Fields::power, "Power", nullptr, true, nullptr},
+    {&Fields::operators, "Operators", nullptr, true, "OPERATORS: "},
+    {&Fields::name, "Name", nullptr, true, nullptr},
+    {&Fields::address, "Address", nullptr, true, nullptr},
+    {&Fields::city, "Address-City", nullptr, true, nullptr},
+    {&Fields::postalCode, "Address-PostalCode", nullptr, true, nullptr},
+    {&Fields::country, "Address-Country", nullptr, true, nullptr},
+    {&Fields::category, "Category", "SINGLE-OP A", true, nullptr},
+    {&Fields::contest, "Contest", "TZQ", true, nullptr},
+    {&Fields::email, "Email", nullptr, true, nullptr},
+    {&Fields::club, "Club", nullptr, true, nullptr},
+    {&Fields::soapbox, "SoapBox", nullptr, true, "SOAPBOX: "},
+    {&Fields::location, "Loc", nullptr, true, nullptr},
+    // Shown in the dialog, never taken from it.
+    {&Fields::claimed, "Claimed", nullptr, false, nullptr},
+    {&Fields::transmitter, nullptr, "ONE", false, nullptr},
+};
+
+}  // namespace
+
 int CCabrilloExport::PrepareHeader(const std::string& own_call, const COleDateTime& /*start*/,
                                    const COleDateTime& /*end*/, Settings& settings,
                                    HeaderDialog& dialog) {
-  callsign = own_call;
   fileBaseName = FileBaseNameFor(own_call);
-
+  header = Fields();
+  header.callsign = own_call;
   // Header texts are read whole: soapbox and operator lists easily pass the
-  // 99 characters of the plug-in's usual settings buffer.
-  operators = settings.WholeText("Operators", own_call);
-  name = settings.WholeText("Name");
-  address = settings.WholeText("Address");
-  city = settings.WholeText("Address-City");
-  postalCode = settings.WholeText("Address-PostalCode");
-  country = settings.WholeText("Address-Country");
-  claimed = settings.WholeText("Claimed");
-  power = settings.WholeText("Power");
-  location = settings.WholeText("Loc");
-  contest = "TZQ";
-  category = "SINGLE-OP A";
-  band = "ALL";
-  transmitter = "ONE";
-  email = settings.WholeText("Email");
-  club = settings.WholeText("Club");
-  soapbox = settings.WholeText("SoapBox");
+  // 99 characters of the plug-in's usual settings buffer. The settings keep
+  // line breaks as <CR> and <LF>; the dialog shows real ones.
+  for (const HeaderKey& k : kHeaderKeys) {
+    std::string& value = header.*k.field;
+    if (k.fixed != nullptr) {
+      value = k.fixed;
+    } else if (k.key != nullptr) {
+      value = settings.WholeText(k.key, k.field == &Fields::operators ? own_call : std::string());
+    }
+    if (k.continuation != nullptr) {
+      value = ReplaceAll(ReplaceAll(value, "<CR>", "\r"), "<LF>", "\n");
+    }
+  }
 
-  soapbox = ReplaceAll(ReplaceAll(soapbox, "<CR>", "\r"), "<LF>", "\n");
-  operators = ReplaceAll(ReplaceAll(operators, "<CR>", "\r"), "<LF>", "\n");
+  Fields edited = header;
+  if (!dialog.Run(&edited)) return 0;
+  const std::string claimed = header.claimed;
+  header = edited;
+  header.claimed = claimed;
 
-  CabrilloDialogFields f;
-  f.callsign = callsign;
-  f.operators = operators;
-  f.band = band;
-  f.power = power;
-  f.location = location;
-  f.category = category;
-  f.name = name;
-  f.address = address;
-  f.city = city;
-  f.postalCode = postalCode;
-  f.country = country;
-  f.transmitter = transmitter;
-  f.claimed = claimed;
-  f.contest = contest;
-  f.email = email;
-  f.club = club;
-  f.soapbox = soapbox;
-  if (!dialog.Run(&f)) return 0;
-
-  callsign = f.callsign;
-  operators = f.operators;
-  band = f.band;
-  category = f.category;
-  name = f.name;
-  address = f.address;
-  city = f.city;
-  postalCode = f.postalCode;
-  country = f.country;
-  transmitter = f.transmitter;
-  power = f.power;
-  contest = f.contest;
-  email = f.email;
-  club = f.club;
-  location = f.location;
-  soapbox = f.soapbox;
-
-  operators = ReplaceAll(ReplaceAll(operators, "\r", "<CR>"), "\n", "<LF>");
-  soapbox = ReplaceAll(ReplaceAll(soapbox, "\r", "<CR>"), "\n", "<LF>");
-
-  settings.Put("Band", band);
-  settings.Put("Power", power);
-  settings.Put("Operators", operators);
-  settings.Put("Name", name);
-  settings.Put("Address", address);
-  settings.Put("Address-City", city);
-  settings.Put("Address-PostalCode", postalCode);
-  settings.Put("Address-Country", country);
-  settings.Put("Category", category);
-  settings.Put("Contest", contest);
-  settings.Put("Email", email);
-  settings.Put("Club", club);
-  settings.Put("SoapBox", soapbox);
-  settings.Put("Loc", location);
-
-  operators = ReplaceAll(ReplaceAll(operators, "<CR>", "\r\nOPERATORS: "), "<LF>", "");
-  soapbox = ReplaceAll(ReplaceAll(soapbox, "<CR>", "\r\nSOAPBOX: "), "<LF>", "");
+  for (const HeaderKey& k : kHeaderKeys) {
+    std::string& value = header.*k.field;
+    if (k.continuation != nullptr) {
+      value = ReplaceAll(ReplaceAll(value, "\r", "<CR>"), "\n", "<LF>");
+    }
+    if (k.written) settings.Put(k.key, value);
+  }
+  for (const HeaderKey& k : kHeaderKeys) {
+    if (k.continuation == nullptr) continue;
+    std::string& value = header.*k.field;
+    value = ReplaceAll(ReplaceAll(value, "<CR>", std::string("\r\n") + k.continuation), "<LF>", "");
+  }
   qsoLines.clear();
   return 1;
 }
@@ -120,36 +111,36 @@ void CCabrilloExport::AddQsoLine(const std::string& call, int freq_khz,
                                  const std::string& rst_rcvd, const std::string& exch_rcvd) {
   qsoLines.push_back(text::Format("QSO: %5i %2s %s %-13s %-3s %-6s %-13s %-3s %s\r\n", freq_khz,
                                   mode_code.c_str(), qso_time.Format("%Y-%m-%d %H%M").c_str(),
-                                  callsign.c_str(), rst_sent.c_str(), exch_sent.c_str(),
+                                  header.callsign.c_str(), rst_sent.c_str(), exch_sent.c_str(),
                                   call.c_str(), rst_rcvd.c_str(), exch_rcvd.c_str()));
 }
 
 std::string CCabrilloExport::Render(int claimed_score, const std::string& host_version) const {
   std::string out;
-  auto tag = [&out](const char* name, const std::string& value) {
-    out.append(name).append(value).append("\r\n");
+  auto tag = [&out](const char* tag_name, const std::string& value) {
+    out.append(tag_name).append(value).append("\r\n");
   };
   out.append("START-OF-LOG: 3.0\r\n");
   out.append("CONTEST: TZQ\r\n");
-  tag("CALLSIGN: ", callsign);
-  tag("CATEGORY-OPERATOR: ", category);
-  if (category == "MULTI-OP") {
-    tag("CATEGORY-TRANSMITTER: ", transmitter);
+  tag("CALLSIGN: ", header.callsign);
+  tag("CATEGORY-OPERATOR: ", header.category);
+  if (header.category == "MULTI-OP") {
+    tag("CATEGORY-TRANSMITTER: ", header.transmitter);
   } else {
-    tag("CATEGORY-BAND: ", band);
+    tag("CATEGORY-BAND: ", header.band);
   }
-  tag("OPERATORS: ", operators);
-  tag("LOCATION: ", location);
+  tag("OPERATORS: ", header.operators);
+  tag("LOCATION: ", header.location);
   tag("CLAIMED-SCORE: ", text::Format("%i", claimed_score));
-  tag("CLUB: ", club);
+  tag("CLUB: ", header.club);
   tag("CREATED-BY: Kolm ", host_version);
-  tag("NAME: ", name);
-  tag("ADDRESS: ", address);
-  tag("ADDRESS-CITY: ", city);
-  tag("ADDRESS-POSTALCODE: ", postalCode);
-  tag("ADDRESS-COUNTRY: ", country);
-  tag("E-MAIL: ", email);
-  tag("SOAPBOX: ", soapbox);
+  tag("NAME: ", header.name);
+  tag("ADDRESS: ", header.address);
+  tag("ADDRESS-CITY: ", header.city);
+  tag("ADDRESS-POSTALCODE: ", header.postalCode);
+  tag("ADDRESS-COUNTRY: ", header.country);
+  tag("E-MAIL: ", header.email);
+  tag("SOAPBOX: ", header.soapbox);
   for (const std::string& line : qsoLines) out.append(line);
   out.append("END-OF-LOG:\r\n");
   return out;

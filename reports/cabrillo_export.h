@@ -8,16 +8,16 @@
 #include <vector>
 
 #include "engine/ole_date.h"
-#include "engine/settings.h"
 #include "engine/platform.h"
+#include "engine/settings.h"
 #include "reports/host_version.h"
 
 class CCabrilloExport {
  public:
-  // Header fields. After a confirmed dialog, operators and soapbox carry
-  // their extra lines as "\r\nOPERATORS: " and "\r\nSOAPBOX: " runs.
-  std::string callsign, name, address, claimed, contest, email, club, soapbox, operators, category,
-      band, power, location, city, postalCode, country, transmitter;
+  // The header, as the dialog edits it. After a confirmed dialog, operators
+  // and soapbox carry their extra lines as "\r\nOPERATORS: " and
+  // "\r\nSOAPBOX: " runs.
+  CabrilloDialogFields header;
   std::string fileBaseName;
   std::vector<std::string> qsoLines;
 

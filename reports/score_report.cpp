@@ -54,7 +54,7 @@ ScoreSheet ComputeScore(const QsoStore& store, const std::vector<std::string>& b
   // rarely more than six, so a short search finds a record's row; areas are
   // the 31 multipliers, tracked as bits per row.
   std::vector<uint32_t> worked_bits(rows, 0);
-  for (const CInfo& qso : store.records()) {
+  for (const QsoRecord& qso : store.records()) {
     if (qso.call.empty()) continue;
     size_t row_index = 0;
     while (row_index < rows && !SameText(bands_seen[row_index], qso.band)) ++row_index;

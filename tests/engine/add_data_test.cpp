@@ -53,7 +53,7 @@ TEST_F(AddDataTest, AreaRejectionCarriesTheNormalisedExchange) {
   EXPECT_EQ(BadQso(), std::string(kHeader) +
                           "QSO:  7035  RTTY  2018-06-09 1200  PY2AA  599  SP  PY1ZZ  599   yl\t"
                           "  YL   Code Area is not acceptable !!!\r\n");
-  const CInfo& stored = module_->store().element(0);
+  const QsoRecord& stored = module_->store().element(0);
   EXPECT_EQ(stored.notCounted, 1);
   EXPECT_EQ(stored.dupe, 0);
   EXPECT_EQ(stored.area, "");
@@ -96,7 +96,7 @@ TEST_F(AddDataTest, IslandPrefixesOverrideTheArea) {
     q.dxPrefix = c.prefix;
     q.exchRcvd = c.exch;
     EXPECT_EQ(Add(q), 1);
-    const CInfo& stored = module_->store().element(module_->store().size() - 1);
+    const QsoRecord& stored = module_->store().element(module_->store().size() - 1);
     EXPECT_EQ(stored.area, c.area) << c.prefix;
     EXPECT_EQ(stored.notCounted, c.not_counted) << c.prefix;
   }

@@ -7,21 +7,21 @@
 namespace {
 
 TEST(ContestRulesTest, BandAndModeListsIgnoreLetterCaseOnly) {
-  const CContestRules bands = contest::MakeBandList();
-  const CContestRules modes = contest::MakeModeList();
+  const CaseInsensitiveSet bands = contest::MakeBandList();
+  const CaseInsensitiveSet modes = contest::MakeModeList();
   EXPECT_EQ(bands.size(), 6u);
   EXPECT_EQ(bands.at(0), "80m");
   EXPECT_EQ(bands.at(1), "80m");
-  EXPECT_EQ(bands.contains("80M"), 1);
-  EXPECT_EQ(bands.contains("10m"), 1);
-  EXPECT_EQ(bands.contains("160m"), 0);
-  EXPECT_EQ(bands.contains("40m "), 0);
-  EXPECT_EQ(bands.contains(""), 0);
-  EXPECT_EQ(modes.contains("bpsk31"), 1);
-  EXPECT_EQ(modes.contains("Rtty"), 1);
-  EXPECT_EQ(modes.contains("PSK31"), 0);
+  EXPECT_EQ(bands.Contains("80M"), 1);
+  EXPECT_EQ(bands.Contains("10m"), 1);
+  EXPECT_EQ(bands.Contains("160m"), 0);
+  EXPECT_EQ(bands.Contains("40m "), 0);
+  EXPECT_EQ(bands.Contains(""), 0);
+  EXPECT_EQ(modes.Contains("bpsk31"), 1);
+  EXPECT_EQ(modes.Contains("Rtty"), 1);
+  EXPECT_EQ(modes.Contains("PSK31"), 0);
   // Only ASCII letters fold: a byte above 0x7F matches only itself.
-  EXPECT_EQ(modes.contains("RTT\xD9"), 0);
+  EXPECT_EQ(modes.Contains("RTT\xD9"), 0);
 }
 
 TEST(ContestRulesTest, AreaTableIsExactAndCaseSensitive) {

@@ -27,9 +27,9 @@ struct ModelRecord {
 class LinearModel {
  public:
   int Add(const Qso& q) {
-    const CContestRules bands = contest::MakeBandList(), modes = contest::MakeModeList();
-    if (!bands.contains(q.band)) return 0;
-    if (!modes.contains(q.mode) || q.exchRcvd.empty() || q.exchSent.empty()) return 0;
+    const CaseInsensitiveSet bands = contest::MakeBandList(), modes = contest::MakeModeList();
+    if (!bands.Contains(q.band)) return 0;
+    if (!modes.Contains(q.mode) || q.exchRcvd.empty() || q.exchSent.empty()) return 0;
     ModelRecord r{q.call, q.band, q.mode, "", q.time, 0, 0, false, q};
     if (q.exchRcvd != "LB" && q.exchRcvd != "YL" && q.exchRcvd != "QRP") {
       const std::string n(text::Trim(text::ToUpper(q.exchRcvd)));
@@ -69,7 +69,7 @@ class LinearModel {
   }
   int Check(const std::string& call, const std::string& band, const std::string& mode,
             const std::string& prefix, const std::string& area) const {
-    if (!contest::MakeBandList().contains(band)) return 4;
+    if (!contest::MakeBandList().Contains(band)) return 4;
     for (const ModelRecord& e : records) {
       if (e.call == call && e.band == band && e.mode == mode) return 0;
     }
@@ -94,7 +94,7 @@ class IndexModelTest : public ModuleTest {
     for (const ModelRecord& r : model.records) ASSERT_EQ(replay.AddData(r.qso.args()), 1);
     ASSERT_EQ(module_->store().size(), model.records.size()) << "step " << step;
     for (size_t i = 0; i < model.records.size(); ++i) {
-      const CInfo& got = module_->store().element(i);
+      const QsoRecord& got = module_->store().element(i);
       ASSERT_EQ(got.dupe, model.records[i].dupe) << "step " << step << " record " << i;
       ASSERT_EQ(got.notCounted, model.records[i].notCounted) << "step " << step << " record " << i;
       ASSERT_EQ(got.dupe, replay.store().element(i).dupe);
@@ -171,7 +171,7 @@ TEST_F(IndexModelTest, RandomOperationsAgreeWithLinearScans) {
     ASSERT_EQ(module_->store().size(), model.records.size()) << "step " << step;
   }
   for (size_t i = 0; i < model.records.size(); ++i) {
-    const CInfo& got = module_->store().element(i);
+    const QsoRecord& got = module_->store().element(i);
     const ModelRecord& want = model.records[i];
     EXPECT_EQ(got.call, want.call);
     EXPECT_EQ(got.area, want.area);

@@ -17,10 +17,10 @@
 #include <string>
 #include <type_traits>
 
-#include "plugin/exports.h"
 #include "engine/file_io.h"
-#include "plugin/module_instance.h"
 #include "engine/text.h"
+#include "plugin/exports.h"
+#include "plugin/module_instance.h"
 #include "tests/support/fake_platform.h"
 #include "tests/support/host_calls.h"
 
@@ -125,12 +125,12 @@ int LinearVerdict(const QsoStore& store, std::string_view call, const char* band
                   std::string_view area) {
   if (band_text != nullptr && other != nullptr && !text::EqualsNoCase(band_text, other)) return 4;
   const std::string_view band = text::FromHost(band_text);
-  if (!contest::MakeBandList().contains(band)) return 4;
-  for (const CInfo& r : store.records()) {
+  if (!contest::MakeBandList().Contains(band)) return 4;
+  for (const QsoRecord& r : store.records()) {
     if (r.call == call && r.band == band && r.mode == mode) return 0;
   }
   if (prefix != "PY" && prefix != "PY0S" && prefix != "PY0F" && prefix != "PY0T") return 2;
-  for (const CInfo& r : store.records()) {
+  for (const QsoRecord& r : store.records()) {
     if (r.band == band && r.area == area) return 1;
   }
   return 2;

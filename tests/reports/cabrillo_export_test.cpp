@@ -11,7 +11,7 @@ namespace {
 
 TEST(CabrilloLineTest, ColumnsAndWidths) {
   CCabrilloExport cab;
-  cab.callsign = "PY2AA";
+  cab.header.callsign = "PY2AA";
   cab.AddQsoLine("PY1ZZ", 7035, "RY", COleDateTime::FromCalendar(2017, 5, 15, 9, 5, 0), "599",
                  "001", "599", "RJ");
   cab.AddQsoLine("PY1ZZ", 14085, "??", COleDateTime::Null(), "5999", "0012345", "599", "");
@@ -244,7 +244,7 @@ TEST_F(CabrilloExportTest, ConfirmationStoresTheHeaderKeys) {
   EXPECT_EQ(s.Text("Contest"), "TZQ");
   EXPECT_EQ(s.Text("Operators"), "PY2AA");
   EXPECT_EQ(s.Text("Claimed"), "");
-  EXPECT_EQ(module_->cabrillo().claimed, "");
+  EXPECT_EQ(module_->cabrillo().header.claimed, "");
 }
 
 TEST_F(CabrilloExportTest, AFailedWriteIsReportedAndLeavesNoTemporaryFile) {

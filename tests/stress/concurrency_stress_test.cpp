@@ -13,12 +13,12 @@
 #include <random>
 #include <thread>
 
-#include "engine/settings_store_headless.h"
 #include "engine/message_boxes_headless.h"
-#include "plugin/stats_module.h"
+#include "engine/settings_store_headless.h"
 #include "host/host_link_headless.h"
-#include "reports/host_executables_headless.h"
+#include "plugin/stats_module.h"
 #include "reports/header_dialog_headless.h"
+#include "reports/host_executables_headless.h"
 #include "tests/support/temp_folder.h"
 #include "ui/window_layer_headless.h"
 
@@ -34,9 +34,9 @@ std::string SnapshotProblem(StatsModule& module) {
   std::lock_guard<std::mutex> guard(module.tablesLock());
   const QsoStore& store = module.store();
   const std::vector<std::string>& bands = module.bandsSeen();
-  for (const CInfo& r : store.records()) {
-    if (store.countSame(r.call, r.band, r.mode) < 1) return "a record the index does not count";
-    if (!store.hasArea(r.band, r.area)) return "a record's area missing from the index";
+  for (const QsoRecord& r : store.records()) {
+    if (store.CountSame(r.call, r.band, r.mode) < 1) return "a record the index does not count";
+    if (!store.HasArea(r.band, r.area)) return "a record's area missing from the index";
     if (std::find(bands.begin(), bands.end(), r.band) == bands.end()) {
       return "a record's band missing from the bands-seen list";
     }
