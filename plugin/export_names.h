@@ -1,8 +1,9 @@
 // The names under which the plug-in exports its entry points.
 //
 // Windows: the decorated names verbatim and the plain aliases, from the .def
-// file. ELF cannot carry the decorated names verbatim (the linker reads '@' as
-// a version tag), so there each decorated name is spelled with '?' as "$Q",
+// file. Every list of the names is made from plugin/exports.list. ELF cannot carry the decorated
+// names verbatim (the linker reads '@' as a version tag), so there each decorated name is spelled
+// with '?' as "$Q",
 // '@' as "$A" and '$' as "$$"; ElfSpelling() and FromElfSpelling() convert
 // both ways. Hosts resolve names through PluginLibrary, which applies the
 // spelling, so the same decorated name works against both builds.
@@ -15,19 +16,9 @@ struct ExportName {
   const char* plain;  // null: reachable only under the decorated name
 };
 
-inline constexpr ExportName kExportNames[12] = {
-    {"?AddData0@@YAHPBD0PAVCOleDateTime@@111II000000000000000HHHNN00000@Z", "AddData0"},
-    {"?RemoveData0@@YAHPBD0PAVCOleDateTime@@111II000000000000000HHHNN00000@Z", "RemoveData0"},
-    {"?ResetStats0@@YAHPBDH0PAVCOleDateTime@@10000000000HHHNN000@Z", "ResetStats0"},
-    {"?CheckCallFunc0@@YAHPBDII00000000000HHHNN0000000PAD1@Z", "CheckCall0"},
-    {"?RunCommand0@@YAPBDHPBD@Z", nullptr},
-    {"?GetResult0@@YAPBDPAH@Z", "GetResult0"},
-    {"?GetSetName@@YAPBDH@Z", "GetSetName"},
-    {"?GetNumberOfSets@@YAHXZ", "GetNumberOfSets"},
-    {"?StatsGetExchgCount0@@YAHPBD00@Z", "GetExchgCount0"},
-    {"?StatsIsValidExchg0@@YAHPBD000HHH@Z", "IsValidExchg0"},
-    {"?SetupSet0@@YAXXZ", "SetupSet0"},
-    {"?setVersion@@YAKPBD@Z", "setVersion"},
+// Made from exports.list, in its order.
+inline constexpr ExportName kExportNames[] = {
+#include "plugin/export_names.inc"
 };
 
 inline std::string ElfSpelling(const std::string& name) {

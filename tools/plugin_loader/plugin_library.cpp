@@ -1,5 +1,7 @@
 #include "tools/plugin_loader/plugin_library.h"
 
+#include <iterator>
+
 #include "plugin/export_names.h"
 
 bool PluginApi::Resolve(const PluginLibrary& library, std::string* error) {
@@ -10,7 +12,9 @@ bool PluginApi::Resolve(const PluginLibrary& library, std::string* error) {
       reinterpret_cast<void**>(&GetSetName),     reinterpret_cast<void**>(&GetNumberOfSets),
       reinterpret_cast<void**>(&GetExchgCount0), reinterpret_cast<void**>(&IsValidExchg0),
       reinterpret_cast<void**>(&SetupSet0),      reinterpret_cast<void**>(&setVersion)};
-  for (int i = 0; i < 12; ++i) {
+  // The slots follow the export list's order.
+  static_assert(std::size(slots) == std::size(kExportNames), "one slot per exported name");
+  for (size_t i = 0; i < std::size(slots); ++i) {
     *slots[i] = library.Resolve(kExportNames[i].decorated);
     if (*slots[i] == nullptr) {
       if (error != nullptr)
