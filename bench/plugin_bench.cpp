@@ -8,7 +8,7 @@
 
 #include "bench/generated_log.h"
 #include "engine/file_io.h"
-#include "tests/support/host_calls.h"
+#include "tools/plugin_loader/host_calls.h"
 #include "tools/plugin_loader/plugin_library.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <string>
 
-#include "tests/support/host_calls.h"
+#include "tools/plugin_loader/host_calls.h"
 #include "tools/plugin_loader/plugin_library.h"
 
 int main(int argc, char** argv) {

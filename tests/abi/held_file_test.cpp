@@ -10,7 +10,7 @@
 #include <string>
 
 #include "tests/support/child_process.h"
-#include "tests/support/host_calls.h"
+#include "tools/plugin_loader/host_calls.h"
 #include "tests/support/temp_folder.h"
 #include "tools/plugin_loader/plugin_library.h"
 

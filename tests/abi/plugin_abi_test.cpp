@@ -7,7 +7,7 @@
 #include <string>
 
 #include "plugin/export_names.h"
-#include "tests/support/host_calls.h"
+#include "tools/plugin_loader/host_calls.h"
 #include "tests/support/temp_folder.h"
 #include "tools/plugin_loader/plugin_library.h"
 

@@ -22,7 +22,7 @@
 #include "plugin/exports.h"
 #include "plugin/module_instance.h"
 #include "tests/support/fake_platform.h"
-#include "tests/support/host_calls.h"
+#include "tools/plugin_loader/host_calls.h"
 
 // The exported functions under their internal names (exports.cpp is
 // linked in and calls TheModule(), which answers with this input's module).

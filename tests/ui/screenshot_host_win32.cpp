@@ -14,7 +14,7 @@
 #include <string>
 #include <thread>
 
-#include "tests/support/host_calls.h"
+#include "tools/plugin_loader/host_calls.h"
 #include "tests/support/temp_folder.h"
 #include "tests/ui/fake_kolm_win32.h"
 #include "tests/ui/win32_test_host.h"

@@ -11,7 +11,7 @@
 #include <filesystem>
 
 #include "resources/resource.h"
-#include "tests/support/host_calls.h"
+#include "tools/plugin_loader/host_calls.h"
 #include "tests/support/temp_folder.h"
 #include "tests/ui/fake_kolm_win32.h"
 #include "tests/ui/kolm_environment_win32.h"

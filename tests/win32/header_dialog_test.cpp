@@ -11,7 +11,7 @@
 #include <thread>
 
 #include "tests/support/cabrillo_checks.h"
-#include "tests/support/host_calls.h"
+#include "tools/plugin_loader/host_calls.h"
 #include "tests/support/modal_answerer.h"
 #include "tests/support/temp_folder.h"
 #include "tools/plugin_loader/plugin_library.h"

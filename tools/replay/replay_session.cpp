@@ -10,6 +10,7 @@
 #include "engine/ole_date.h"
 #include "engine/settings_store_headless.h"
 #include "reports/cabrillo_file_name.h"
+#include "tools/plugin_loader/host_calls.h"
 #include "tools/replay/replay_platform.h"
 
 namespace fs = std::filesystem;
@@ -18,15 +19,6 @@ namespace {
 
 constexpr const char* kHostName = "tzq-replay";
 constexpr const char* kSettingsFile = "Plugins\\TZQ.ini";
-
-// The host's date object as the plug-in reads it: the day count, the status
-// (0 valid) and the padding of COleDateTime's layout.
-struct HostDate {
-  double days = 0.0;
-  int32_t status = 0;
-  int32_t padding = 0;
-};
-static_assert(sizeof(HostDate) == 16, "COleDateTime layout");
 
 HostDate DateOf(int64_t stamp) {
   const int date = static_cast<int>(stamp / 1000000), time = static_cast<int>(stamp % 1000000);
@@ -117,15 +109,12 @@ ReplayOutcome ReplayThroughPlugin(const PluginApi& api, const std::vector<Replay
       }
     }
 
-    const char* x = "";  // every text position the plug-in ignores
-    HostDate none{0.0, 2, 0};
     if (setup.html) api.setVersion(kHostName);
     std::unique_ptr<ModalWindowAnswerer> answerer;
     if (setup.cabrillo) answerer = std::make_unique<ModalWindowAnswerer>();
 
     HostDate start = DateOf(setup.periodStart), end = DateOf(setup.periodEnd);
-    api.ResetStats0(x, setup.cabrillo ? 1 : 0, setup.ownCall.c_str(), &start, &end, x, x, x, x, x,
-                    x, x, x, x, x, 0, 0, 0, 0.0, 0.0, x, x, x);
+    CallReset(api.ResetStats0, setup.cabrillo ? 1 : 0, setup.ownCall.c_str(), &start, &end);
     std::vector<int> results;
     std::vector<uintmax_t> ends;  // the bad-QSO file's size after each call
     results.reserve(qsos.size());
@@ -138,12 +127,20 @@ ReplayOutcome ReplayThroughPlugin(const PluginApi& api, const std::vector<Replay
     stored.reserve(qsos.size());
     size_t expected_lines = 1;
     for (const ReplayQso& q : qsos) {
-      HostDate time{q.oleDays, 0, 0};
-      const int result =
-          api.AddData0(q.ownCall.c_str(), q.call.c_str(), &time, &none, &none, &none, 0u, q.freqHz,
-                       q.mode.c_str(), q.rstSent.c_str(), q.rstRcvd.c_str(), q.exchSent.c_str(),
-                       q.exchRcvd.c_str(), x, x, x, x, x, x, x, x, x, q.dxPrefix.c_str(), 0, 0, 0,
-                       0.0, 0.0, x, x, x, q.band.c_str(), x);
+      const HostDate time{q.oleDays, 0, 0};
+      HostQso host_qso;
+      host_qso.ownCall = q.ownCall.c_str();
+      host_qso.call = q.call.c_str();
+      host_qso.time = &time;
+      host_qso.freqHz = q.freqHz;
+      host_qso.mode = q.mode.c_str();
+      host_qso.rstSent = q.rstSent.c_str();
+      host_qso.rstRcvd = q.rstRcvd.c_str();
+      host_qso.exchSent = q.exchSent.c_str();
+      host_qso.exchRcvd = q.exchRcvd.c_str();
+      host_qso.dxPrefix = q.dxPrefix.c_str();
+      host_qso.band = q.band.c_str();
+      const int result = CallQso(api.AddData0, host_qso);
       results.push_back(result);
       ends.push_back(SizeOf(bad_qso_file));
       if (result == 0) {

@@ -1,15 +1,16 @@
-// Helpers for calling the plug-in's exported functions the way the host does:
-// a host-side OLE date (the first 12 bytes of COleDateTime) and one function
-// per exported call that fills the ignored positions of the long argument
-// lists with harmless values.
+// Calling the plug-in's exported functions the way the host does: a host-side
+// OLE date (the first 12 bytes of COleDateTime) and one function per long
+// exported call that fills the positions the plug-in ignores with harmless
+// values. The replay and check tools, the tests and the benchmarks all call
+// the plug-in through these.
 #pragma once
 
 #include <cstdint>
 #include <cstring>
 #include <string>
 
-#include "plugin/exports.h"
 #include "engine/ole_date.h"
+#include "plugin/exports.h"
 
 // The host's date object; only its first 12 bytes belong to the contract.
 struct HostDate {
@@ -24,6 +25,7 @@ struct HostDate {
   static HostDate Null() { return HostDate{0.0, 2, 0}; }
   static HostDate Invalid() { return HostDate{0.0, 1, 0}; }
 };
+static_assert(sizeof(HostDate) == 16, "COleDateTime layout");
 
 // One QSO as the host passes it. Null members are passed as null pointers.
 struct HostQso {
