@@ -6,13 +6,6 @@
 #include "engine/text.h"
 
 namespace bad_qso_log {
-namespace {
-
-bool EndsWith(std::string_view text, std::string_view tail) {
-  return text.size() >= tail.size() && text.substr(text.size() - tail.size()) == tail;
-}
-
-}  // namespace
 
 const char* ReasonText(Reason reason) {
   switch (reason) {
@@ -51,7 +44,7 @@ std::string Line(const LineFields& f, Reason reason) {
 Reason ReasonOf(std::string_view line) {
   for (Reason reason : {Reason::kWrongBand, Reason::kWrongMode, Reason::kNoExchange,
                         Reason::kBadArea, Reason::kDupe}) {
-    if (EndsWith(line, ReasonText(reason))) return reason;
+    if (text::EndsWith(line, ReasonText(reason))) return reason;
   }
   return Reason::kNone;
 }
@@ -63,7 +56,7 @@ int CountRejections(const std::string& content) {
     std::string_view line = lines[i];
     // A last line without its LF may still carry the CR.
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    if (!line.empty() && !EndsWith(line, ReasonText(Reason::kDupe))) ++count;
+    if (!line.empty() && !text::EndsWith(line, ReasonText(Reason::kDupe))) ++count;
   }
   return count;
 }

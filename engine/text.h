@@ -22,6 +22,10 @@ std::string ToUpper(std::string_view s);
 std::string_view Trim(std::string_view s);
 bool EqualsNoCase(std::string_view a, std::string_view b);
 
+inline bool EndsWith(std::string_view s, std::string_view tail) {
+  return s.size() >= tail.size() && s.substr(s.size() - tail.size()) == tail;
+}
+
 // True when `word` stands in `line` delimited by blanks or the line's ends.
 bool ContainsWord(std::string_view line, std::string_view word);
 

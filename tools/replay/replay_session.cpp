@@ -9,6 +9,7 @@
 #include "engine/file_io.h"
 #include "engine/ole_date.h"
 #include "engine/settings_store_headless.h"
+#include "engine/text.h"
 #include "reports/cabrillo_file_name.h"
 #include "tools/plugin_loader/host_calls.h"
 #include "tools/replay/replay_platform.h"
@@ -26,11 +27,6 @@ HostDate DateOf(int64_t stamp) {
                                              time / 10000, time / 100 % 100, time % 100)
                       .days(),
                   0, 0};
-}
-
-bool EndsWith(const std::string& s, const char* suffix) {
-  const size_t n = std::char_traits<char>::length(suffix);
-  return s.size() >= n && s.compare(s.size() - n, n, suffix) == 0;
 }
 
 // Makes a folder the working folder for its lifetime: the plug-in names its
@@ -180,7 +176,7 @@ ReplayOutcome ReplayThroughPlugin(const PluginApi& api, const std::vector<Replay
         outcome.problems.push_back(cabrillo_file + ": the Cabrillo file was not produced");
       } else {
         outcome.written.push_back(cabrillo_file);
-        if (!EndsWith(content, "END-OF-LOG:\r\n")) {
+        if (!text::EndsWith(content, "END-OF-LOG:\r\n")) {
           outcome.problems.push_back(cabrillo_file + ": incomplete (no END-OF-LOG line)");
         }
       }
