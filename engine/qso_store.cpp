@@ -103,7 +103,7 @@ void QsoStore::Clear() {
   last_pair_ = nullptr;
   // Swapping with empty containers releases their capacity; clear() alone
   // would keep a million-record buffer for the next, maybe small, log.
-  std::vector<QsoRecord>().swap(records_);
+  std::deque<QsoRecord>().swap(records_);
   decltype(same_qso_)().swap(same_qso_);
   decltype(band_areas_)().swap(band_areas_);
 #if defined(__GLIBC__)

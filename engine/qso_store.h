@@ -11,6 +11,7 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -45,7 +46,7 @@ class QsoStore {
   size_t size() const { return records_.size(); }
   bool empty() const { return records_.empty(); }
   const QsoRecord& element(size_t i) const { return records_[i]; }
-  const std::vector<QsoRecord>& records() const { return records_; }
+  const std::deque<QsoRecord>& records() const { return records_; }
 
   // Appends the record; `earlier_same` receives the number of records that
   // already had its call, band and mode (one index lookup serves both).
@@ -85,7 +86,9 @@ class QsoStore {
   // mode count from before.
   int Count(const QsoRecord& record, int delta);
 
-  std::vector<QsoRecord> records_;
+  // A deque, not a vector: growing never moves the records already stored,
+  // which for a large log was most of the cost of adding one.
+  std::deque<QsoRecord> records_;
   // Pointers into these stay valid: entries are only ever added (until clear).
   mutable std::vector<std::unique_ptr<CallsOnBandMode>> same_qso_;
   mutable std::vector<std::unique_ptr<AreasOnBand>> band_areas_;
