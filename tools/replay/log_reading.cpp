@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "engine/text.h"
 #include "tools/replay/adif_reader.h"
 #include "tools/replay/cabrillo_reader.h"
 #include "tools/replay/input_error.h"
@@ -32,6 +33,17 @@ std::string ReadWhole(const std::string& path, std::istream& standard_input) {
   return bytes;
 }
 
+// Record ends, counted before reading so that the QSO list is allocated
+// once: each growth moves every QSO read so far into fresh memory. Data
+// holding "<eor>" only overcounts.
+size_t RecordEnds(std::string_view bytes) {
+  size_t count = 0;
+  for (size_t at = bytes.find('<'); at != std::string_view::npos; at = bytes.find('<', at + 1)) {
+    count += text::EqualsNoCase(bytes.substr(at, 5), "<eor>") ? 1 : 0;
+  }
+  return count;
+}
+
 }  // namespace
 
 LogReading ReadLogs(const std::vector<std::string>& paths, const LogReadOptions& options,
@@ -43,6 +55,7 @@ LogReading ReadLogs(const std::vector<std::string>& paths, const LogReadOptions&
       std::vector<ReplayQso> qsos = ReadCabrillo(bytes, path, options.rules, &reading.notes);
       std::move(qsos.begin(), qsos.end(), std::back_inserter(reading.qsos));
     } else {
+      reading.qsos.reserve(reading.qsos.size() + RecordEnds(bytes));
       VisitAdif(bytes, path, [&](const AdifRecord& record) {
         ReplayQso qso;
         if (MapAdifRecord(record, path, options.rules, &qso, &reading.notes)) {
