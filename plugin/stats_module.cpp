@@ -18,7 +18,6 @@ bool IsBrazilianPrefix(std::string_view prefix) {
 StatsModule::StatsModule(const Platform& platform)
     : platform_(platform),
       settings_(*platform.settings),
-      mode_list_(contest::MakeModeList()),
       band_list_(contest::MakeBandList()) {}
 
 StatsModule::~StatsModule() = default;
@@ -40,80 +39,31 @@ void StatsModule::AppendBadQsoLines(const std::string& lines) {
 }
 
 int StatsModule::AddData(const QsoArgs& qso) {
-  QsoRecord record;
-  record.call = std::string(qso.call);
-  record.band = std::string(qso.band);
-  record.mode = std::string(qso.mode);
-  record.rstRcvd = std::string(qso.rstRcvd);
-  record.rstSent = std::string(qso.rstSent);
-  record.exchRcvd = std::string(qso.exchRcvd);
-  record.exchSent = std::string(qso.exchSent);
-  const int32_t freq_khz = static_cast<int32_t>(qso.freqHz / 1000u);
-  record.freqKhz = freq_khz;
-  record.time = qso.qsoTime;
-  // Only rejection lines print the time; most QSOs never need it.
-  std::string time_text;
-  bool time_formatted = false;
-  auto reject = [&](Reason reason, const std::string* normalised) {
-    if (!time_formatted) {
-      time_text = qso.qsoTime.Format("%Y-%m-%d %H%M");
-      time_formatted = true;
-    }
-    return bad_qso_log::Line({freq_khz, qso.mode, time_text, qso.ownCall, qso.rstSent, qso.exchSent,
-                              qso.call, qso.rstRcvd, qso.exchRcvd, normalised},
-                             reason);
-  };
-
-  if (!band_list_.Contains(qso.band)) {
-    AppendBadQsoLines(reject(Reason::kWrongBand, nullptr));
+  QsoVerdict verdict = checker_.Check(qso);
+  if (verdict.refusal == Reason::kWrongBand) {
+    AppendBadQsoLines(verdict.lines);
     return 0;
   }
 
-  std::string lines;
-  int stored = 0;
   {
     std::lock_guard<std::mutex> guard(tables_lock_);
     bool seen = false;
     for (const std::string& b : bands_seen_) seen = seen || b == qso.band;
-    if (!seen) bands_seen_.push_back(record.band);
+    if (!seen) bands_seen_.push_back(std::string(qso.band));
 
-    if (!mode_list_.Contains(qso.mode)) {
-      lines = reject(Reason::kWrongMode, nullptr);
-    } else if (qso.exchRcvd.empty() || qso.exchSent.empty()) {
-      lines = reject(Reason::kNoExchange, nullptr);
-    } else {
-      if (qso.exchRcvd != "LB" && qso.exchRcvd != "YL" && qso.exchRcvd != "QRP") {
-        const std::string normalised(text::Trim(text::ToUpper(qso.exchRcvd)));
-        if (contest::IsAreaCode(normalised)) {
-          record.area = normalised;
-        } else {
-          lines += reject(Reason::kBadArea, &normalised);
-          record.notCounted = 1;
-          record.areaRefused = true;
-        }
-      }
-      if (qso.dxPrefix == "PY0T") {
-        record.area = "PY0T";
-      } else if (qso.dxPrefix == "PY0F") {
-        record.area = "PY0F";
-      } else if (qso.dxPrefix == "PY0S" || qso.dxPrefix == "PY0/s") {
-        record.area = "PY0S";
-      }
-      // One DUPE line for every earlier record with the same call, band and
-      // mode; the flags go on the stored copy.
+    if (verdict.stored()) {
+      // The flags go on the stored copy; one index lookup gives the count.
       int earlier = 0;
-      QsoRecord& added = store_.Append(std::move(record), &earlier);
+      QsoRecord& added = store_.Append(std::move(verdict.record), &earlier);
       if (earlier > 0) {
         added.notCounted = 1;
         added.dupe = 1;
-        const std::string dupe_line = reject(Reason::kDupe, nullptr);
-        for (int i = 0; i < earlier; ++i) lines += dupe_line;
+        verdict.lines += checker_.DupeLines(qso, earlier);
       }
-      stored = 1;
     }
   }
-  AppendBadQsoLines(lines);
-  return stored;
+  AppendBadQsoLines(verdict.lines);
+  return verdict.stored() ? 1 : 0;
 }
 
 void StatsModule::RewriteBadQsoFile(std::string_view call, const std::string& time_key) {

@@ -21,6 +21,7 @@
 #include "engine/file_io_append.h"
 #include "engine/ole_date.h"
 #include "engine/platform.h"
+#include "engine/qso_check.h"
 #include "engine/qso_store.h"
 #include "engine/settings.h"
 #include "reports/cabrillo_export.h"
@@ -34,13 +35,6 @@ struct Platform {
   HeaderDialog* headerDialog = nullptr;
   WindowLayer* windows = nullptr;
   HostExecutables* executables = nullptr;
-};
-
-// The positions of the QSO argument list that the plug-in reads.
-struct QsoArgs {
-  std::string_view ownCall, call, mode, rstSent, rstRcvd, exchSent, exchRcvd, dxPrefix, band;
-  COleDateTime qsoTime = COleDateTime::Null();
-  unsigned freqHz = 0;
 };
 
 struct CallCheckArgs {
@@ -127,7 +121,7 @@ class StatsModule : public WindowModel {
   Platform platform_;
   Settings settings_;
   // Creation order of the module-wide objects at load.
-  CaseInsensitiveSet mode_list_;
+  const QsoChecker checker_;
   CaseInsensitiveSet band_list_;
   CCabrilloExport cabrillo_;
   std::string command_reply_;
