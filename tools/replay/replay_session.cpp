@@ -8,6 +8,7 @@
 #include "engine/bad_qso_log.h"
 #include "engine/file_io.h"
 #include "engine/ole_date.h"
+#include "engine/qso_check.h"
 #include "engine/settings_store_headless.h"
 #include "engine/text.h"
 #include "reports/cabrillo_file_name.h"
@@ -45,12 +46,21 @@ class WorkingFolder {
   fs::path previous_;
 };
 
-// The file's size now; 0 when it is missing. A stat per QSO is cheap next
-// to reading what each call appended, which is read once at the end.
-uintmax_t SizeOf(const std::string& name) {
-  std::error_code ec;
-  const uintmax_t size = fs::file_size(name, ec);
-  return ec ? 0 : size;
+// The QSO as the plug-in's shim hands it to the module.
+QsoArgs ArgsOf(const ReplayQso& q, const HostDate& time) {
+  QsoArgs args;
+  args.ownCall = q.ownCall;
+  args.call = q.call;
+  args.qsoTime = COleDateTime::FromHost(&time);
+  args.freqHz = q.freqHz;
+  args.mode = q.mode;
+  args.rstSent = q.rstSent;
+  args.rstRcvd = q.rstRcvd;
+  args.exchSent = q.exchSent;
+  args.exchRcvd = q.exchRcvd;
+  args.dxPrefix = q.dxPrefix;
+  args.band = q.band;
+  return args;
 }
 
 // An earlier run's file of the same name must go before this run, or a file
@@ -69,6 +79,53 @@ size_t CompleteLines(const std::string& content) {
   size_t lines = 0;
   for (char c : content) lines += c == '\n' ? 1 : 0;
   return lines;
+}
+
+// Hands each AddData0 call the lines it added to the bad-QSO file. The
+// plug-in's own checks tell what each call wrote (the refusal's or the area
+// line, then one DUPE line per earlier equal QSO stored) and the file, read
+// in order, must hold exactly that: no size to ask after every call. From
+// the first difference on (a file cut short by a full disk) no call gets
+// any line.
+struct LinesPlaced {
+  size_t refusalsAndDupes = 0;  // lines the file needs whatever the areas
+  const ReplayQso* firstAstray = nullptr;  // where the file left the expected lines
+};
+
+LinesPlaced PlaceBadQsoLines(const std::vector<ReplayQso>& qsos, const std::vector<int>& results,
+                             const std::string& content, ReplayTally* tally) {
+  const QsoChecker checker;
+  const std::string header = std::string(bad_qso_log::kHeader) + "\r\n";
+  size_t at = content.compare(0, header.size(), header) == 0 ? header.size() : 0;
+  // Stored QSOs per call, band and mode (exact), as the plug-in counts them.
+  std::unordered_map<std::string, int> stored;
+  stored.reserve(qsos.size());
+  LinesPlaced placed;
+  for (size_t i = 0; i < qsos.size(); ++i) {
+    const ReplayQso& q = qsos[i];
+    const HostDate time{q.oleDays, 0, 0};
+    const QsoArgs args = ArgsOf(q, time);
+    std::string lines;
+    if (results[i] == 0) {
+      ++placed.refusalsAndDupes;
+      lines = checker.Check(args).lines;
+    } else {
+      const int earlier = stored[q.call + '\n' + q.band + '\n' + q.mode]++;
+      placed.refusalsAndDupes += static_cast<size_t>(earlier);
+      lines = checker.Check(args).lines + checker.DupeLines(args, earlier);
+    }
+    if (placed.firstAstray == nullptr && content.compare(at, lines.size(), lines) == 0) {
+      at += lines.size();
+    } else {
+      if (placed.firstAstray == nullptr) placed.firstAstray = &q;
+      lines.clear();
+    }
+    tally->Count(results[i], lines);
+  }
+  if (placed.firstAstray == nullptr && at < content.size() && !qsos.empty()) {
+    placed.firstAstray = &qsos.back();
+  }
+  return placed;
 }
 
 }  // namespace
@@ -112,16 +169,7 @@ ReplayOutcome ReplayThroughPlugin(const PluginApi& api, const std::vector<Replay
     HostDate start = DateOf(setup.periodStart), end = DateOf(setup.periodEnd);
     CallReset(api.ResetStats0, setup.cabrillo ? 1 : 0, setup.ownCall.c_str(), &start, &end);
     std::vector<int> results;
-    std::vector<uintmax_t> ends;  // the bad-QSO file's size after each call
     results.reserve(qsos.size());
-    ends.reserve(qsos.size() + 1);
-    ends.push_back(SizeOf(bad_qso_file));
-
-    // The plug-in's duplicate rule (same call, band and mode, exact), kept
-    // here to know how many lines the bad-QSO file must gain.
-    std::unordered_map<std::string, int> stored;
-    stored.reserve(qsos.size());
-    size_t expected_lines = 1;
     for (const ReplayQso& q : qsos) {
       const HostDate time{q.oleDays, 0, 0};
       HostQso host_qso;
@@ -136,14 +184,7 @@ ReplayOutcome ReplayThroughPlugin(const PluginApi& api, const std::vector<Replay
       host_qso.exchRcvd = q.exchRcvd.c_str();
       host_qso.dxPrefix = q.dxPrefix.c_str();
       host_qso.band = q.band.c_str();
-      const int result = CallQso(api.AddData0, host_qso);
-      results.push_back(result);
-      ends.push_back(SizeOf(bad_qso_file));
-      if (result == 0) {
-        ++expected_lines;
-      } else {
-        expected_lines += stored[q.call + '\n' + q.band + '\n' + q.mode]++;
-      }
+      results.push_back(CallQso(api.AddData0, host_qso));
     }
 
     int out_flag = 0;
@@ -153,22 +194,23 @@ ReplayOutcome ReplayThroughPlugin(const PluginApi& api, const std::vector<Replay
 
     std::string content;
     const bool have_bad_qsos = file_io::ReadAll(bad_qso_file, &content);
-    for (size_t i = 0; i < results.size(); ++i) {
-      // Sizes past what was read (a file cut short) give no lines.
-      const size_t from = std::min<uintmax_t>(ends[i], content.size());
-      const size_t to = std::min<uintmax_t>(std::max(ends[i], ends[i + 1]), content.size());
-      outcome.tally.Count(results[i], content.substr(from, to - from));
-    }
+    const LinesPlaced placed = PlaceBadQsoLines(qsos, results, content, &outcome.tally);
     if (!have_bad_qsos) {
       outcome.problems.push_back(bad_qso_file + ": was not written");
     } else {
       outcome.written.push_back(bad_qso_file);
       const size_t lines = CompleteLines(content);
-      if (lines < expected_lines) {
-        outcome.problems.push_back(bad_qso_file +
-                                   ": incomplete: " + std::to_string(lines == 0 ? 0 : lines - 1) +
+      if (lines < placed.refusalsAndDupes + 1) {
+        outcome.problems.push_back(bad_qso_file + ": incomplete: " +
+                                   std::to_string(lines == 0 ? 0 : lines - 1) +
                                    " rejection lines where the refusals and duplicates need " +
-                                   std::to_string(expected_lines - 1) + " (disk full?)");
+                                   std::to_string(placed.refusalsAndDupes) + " (disk full?)");
+      } else if (placed.firstAstray != nullptr) {
+        outcome.problems.push_back(bad_qso_file + ": from the QSO of " +
+                                   placed.firstAstray->file + " line " +
+                                   std::to_string(placed.firstAstray->line) +
+                                   " on, its lines are not the ones this replay expects"
+                                   " (a plug-in of another version?)");
       }
     }
     if (setup.cabrillo) {
