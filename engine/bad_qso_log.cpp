@@ -50,12 +50,10 @@ Reason ReasonOf(std::string_view line) {
 }
 
 int CountRejections(const std::string& content) {
-  const std::vector<std::string> lines = file_io::SplitLines(content);
+  const std::vector<std::string_view> lines = file_io::SplitLines(content);
   int count = 0;
   for (size_t i = 1; i < lines.size(); ++i) {
-    std::string_view line = lines[i];
-    // A last line without its LF may still carry the CR.
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    const std::string_view line = lines[i];
     if (!line.empty() && !text::EndsWith(line, ReasonText(Reason::kDupe))) ++count;
   }
   return count;
@@ -64,9 +62,9 @@ int CountRejections(const std::string& content) {
 std::string WithoutLinesOf(const std::string& content, std::string_view call,
                            const std::string& time_key) {
   std::string kept = std::string(kHeader) + "\r\n";
-  const std::vector<std::string> lines = file_io::SplitLines(content);
+  const std::vector<std::string_view> lines = file_io::SplitLines(content);
   for (size_t i = 1; i < lines.size(); ++i) {
-    const std::string& line = lines[i];
+    const std::string_view line = lines[i];
     // The call must stand as a whole word: PY2AA's removal keeps PY2AAA's lines.
     if (text::ContainsWord(line, call) && line.find(time_key) != std::string::npos) continue;
     kept.append(line).append("\r\n");

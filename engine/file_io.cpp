@@ -25,16 +25,15 @@ bool ReadAll(const std::string& path, std::string* content) {
   return ReadAllChecked(path, content) == ReadResult::kOk;
 }
 
-std::vector<std::string> SplitLines(const std::string& content) {
-  std::vector<std::string> lines;
+std::vector<std::string_view> SplitLines(std::string_view content) {
+  std::vector<std::string_view> lines;
   size_t pos = 0;
   while (pos < content.size()) {
     size_t end = content.find('\n', pos);
-    const bool last = end == std::string::npos;
-    if (last) end = content.size();
-    size_t stop = end;
-    if (!last && stop > pos && content[stop - 1] == '\r') --stop;
-    lines.emplace_back(content, pos, stop - pos);
+    if (end == std::string_view::npos) end = content.size();
+    std::string_view line = content.substr(pos, end - pos);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    lines.push_back(line);
     pos = end + 1;
   }
   return lines;

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace file_io {
@@ -21,9 +22,11 @@ enum class ReadResult { kOk, kMissing, kFailed };
 bool ReadAll(const std::string& path, std::string* content);
 ReadResult ReadAllChecked(const std::string& path, std::string* content);
 
-// Splits at LF, dropping one CR before it; a last line without a line end
-// counts as a line.
-std::vector<std::string> SplitLines(const std::string& content);
+// The lines of a text, as views into it: split at LF, each dropping one CR
+// at its end (the last one too, when the text is cut after it); a last
+// line without a line end counts as a line. The one line splitter of every
+// file the plug-in and its tools read.
+std::vector<std::string_view> SplitLines(std::string_view content);
 
 // Replaces the file's contents in one step (see above). On failure errno
 // tells why when the platform said.

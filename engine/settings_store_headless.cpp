@@ -23,15 +23,9 @@ struct Line {
 
 std::vector<Line> Parse(const std::string& content) {
   std::vector<Line> lines;
-  size_t pos = 0;
-  while (pos < content.size()) {
-    size_t end = content.find('\n', pos);
-    if (end == std::string::npos) end = content.size();
-    std::string raw = content.substr(pos, end - pos);
-    if (!raw.empty() && raw.back() == '\r') raw.pop_back();
-    pos = end + 1;
+  for (std::string_view raw : file_io::SplitLines(content)) {
     Line line;
-    line.raw = raw;
+    line.raw = std::string(raw);
     std::string_view t = text::Trim(raw);
     if (!t.empty() && t.front() == '[') {
       const size_t close = t.find(']');

@@ -58,3 +58,19 @@ TEST(TempFileTest, NamesAreRandomAndStayBesideTheFile) {
 }
 
 }  // namespace
+
+// Every reader of the plug-in's files splits lines with this one helper.
+TEST(SplitLinesTest, OneCrDroppedAtEachLineEndTheCutLastLineToo) {
+  const struct {
+    const char* content;
+    std::vector<std::string_view> lines;
+  } cases[] = {
+      {"", {}},
+      {"a\r\nb\n", {"a", "b"}},
+      {"a\r\n\r\nb", {"a", "", "b"}},
+      {"a\r\nb\r", {"a", "b"}},
+      {"a\r\r\n", {"a\r"}},
+      {"\n", {""}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(file_io::SplitLines(c.content), c.lines) << c.content;
+}

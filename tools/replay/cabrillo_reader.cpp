@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <map>
 
+#include "engine/file_io.h"
 #include "engine/text.h"
 #include "tools/replay/input_error.h"
 #include "tools/replay/qso_mapping.h"
@@ -165,14 +166,8 @@ std::vector<ReplayQso> ReadCabrillo(std::string_view bytes, const std::string& f
   std::vector<QsoLine> lines;
   bool ended = false;
   int number = 0;
-  size_t pos = 0;
-  while (pos < bytes.size()) {
-    size_t end = bytes.find('\n', pos);
-    if (end == std::string_view::npos) end = bytes.size();
-    std::string_view line = bytes.substr(pos, end - pos);
-    pos = end + 1;
+  for (std::string_view line : file_io::SplitLines(bytes)) {
     ++number;
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     const std::string tag = TagOf(line);
     if (tag == "QSO") {
       if (ended) throw InputError(file, number, "QSO", "QSO line after END-OF-LOG");
@@ -199,6 +194,7 @@ std::vector<ReplayQso> ReadCabrillo(std::string_view bytes, const std::string& f
   if (layout < 9) layout = 11;
 
   std::vector<ReplayQso> qsos;
+  qsos.reserve(lines.size());
   for (const QsoLine& line : lines) {
     ReplayQso qso;
     if (ParseQsoLine(line, layout, file, rules, &qso, notes)) qsos.push_back(std::move(qso));

@@ -232,7 +232,7 @@ ReplayOutcome ReplayThroughPlugin(const PluginApi& api, const std::vector<Replay
 void ReplayTally::Count(int result, const std::string& new_lines) {
   ++read;
   bool band = false, mode = false, exchange = false, area = false, dupe = false;
-  for (const std::string& line : file_io::SplitLines(new_lines)) {
+  for (std::string_view line : file_io::SplitLines(new_lines)) {
     switch (bad_qso_log::ReasonOf(line)) {
       case bad_qso_log::Reason::kWrongBand:
         band = true;
