@@ -101,6 +101,7 @@ bool QsoStore::RemoveFirst(std::string_view call, std::string_view band, std::st
 
 void QsoStore::Clear() {
   last_pair_ = nullptr;
+  [[maybe_unused]] const bool large = records_.size() >= kTrimFrom;
   // Swapping with empty containers releases their capacity; clear() alone
   // would keep a million-record buffer for the next, maybe small, log.
   std::deque<QsoRecord>().swap(records_);
@@ -108,8 +109,10 @@ void QsoStore::Clear() {
   decltype(band_areas_)().swap(band_areas_);
 #if defined(__GLIBC__)
   // The index's many small nodes sit in the middle of the heap, where glibc
-  // does not hand freed pages back on its own.
-  malloc_trim(0);
+  // does not hand freed pages back on its own. The trim walks the whole
+  // heap, which a host holding other data pays on every reset: a small
+  // log's few pages are not worth it.
+  if (large) malloc_trim(0);
 #endif
 }
 

@@ -58,8 +58,10 @@ class QsoStore {
   // fresh replay of the remaining records would give.
   bool RemoveFirst(std::string_view call, std::string_view band, std::string_view mode,
                    const COleDateTime& time);
-  // Empties the store and gives its memory back (a log can be large).
+  // Empties the store and gives its memory back (a log can be large);
+  // from kTrimFrom records on, the freed heap pages go back too.
   void Clear();
+  static constexpr size_t kTrimFrom = 10000;
 
   // Records with this call, band and mode (exact), counted or not.
   int CountSame(std::string_view call, std::string_view band, std::string_view mode) const;

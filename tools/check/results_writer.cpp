@@ -256,22 +256,26 @@ std::string UbnReport(const CheckOutcome& outcome, const StationResult& r) {
   for (size_t i = 0; i < r.qsos.size(); ++i) {
     const QsoFinding& f = r.findings[i];
     counts[static_cast<int>(f.verdict)]++;
-    std::string other;
-    if (f.otherStation >= 0 && f.otherQso >= 0) {
-      const StationResult& o = outcome.stations[f.otherStation];
-      const char* what = f.verdict == Verdict::kNotInLog ? "nearest line" : "line";
-      other = "    " + o.call + "'s " + what + ": " + QsoLine(o.qsos[f.otherQso]) + "\r\n";
-    } else if (f.verdict == Verdict::kNotInLog) {
-      other = "    " + outcome.stations[f.otherStation].call + "'s log holds no QSOs\r\n";
-    }
+    // Only the QSOs listed show the other station's line; most are neither.
+    auto other = [&]() -> std::string {
+      if (f.otherStation >= 0 && f.otherQso >= 0) {
+        const StationResult& o = outcome.stations[f.otherStation];
+        const char* what = f.verdict == Verdict::kNotInLog ? "nearest line" : "line";
+        return "    " + o.call + "'s " + what + ": " + QsoLine(o.qsos[f.otherQso]) + "\r\n";
+      }
+      if (f.verdict == Verdict::kNotInLog) {
+        return "    " + outcome.stations[f.otherStation].call + "'s log holds no QSOs\r\n";
+      }
+      return {};
+    };
     if (IsRemoved(f.verdict)) {
-      removed += Format("%-16s ", VerdictName(f.verdict)) + QsoLine(r.qsos[i]) + "\r\n" + other;
+      removed += Format("%-16s ", VerdictName(f.verdict)) + QsoLine(r.qsos[i]) + "\r\n" + other();
     } else if (f.verdict == Verdict::kUnique) {
       flagged += Format("%-16s ", "UNIQUE") + QsoLine(r.qsos[i]) + "\r\n";
     } else if (f.copiedWrongly) {
       ++their_busts;
       flagged += Format("%-16s ", "CONFIRMED") + QsoLine(r.qsos[i]) +
-                 "\r\n    the other log wrote your call wrongly:\r\n" + other;
+                 "\r\n    the other log wrote your call wrongly:\r\n" + other();
     }
   }
   s += "\r\nRemoved from the score\r\n" + (removed.empty() ? "  none\r\n" : removed);
