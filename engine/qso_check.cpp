@@ -18,7 +18,13 @@ std::string RejectionLine(const QsoArgs& qso, Reason reason, const std::string* 
 
 QsoChecker::QsoChecker() : bands_(contest::MakeBandList()), modes_(contest::MakeModeList()) {}
 
-QsoVerdict QsoChecker::Check(const QsoArgs& qso) const {
+QsoVerdict QsoChecker::Check(const QsoArgs& qso) const { return Judge(qso, true); }
+
+std::string QsoChecker::LinesOf(const QsoArgs& qso) const {
+  return std::move(Judge(qso, false).lines);
+}
+
+QsoVerdict QsoChecker::Judge(const QsoArgs& qso, bool make_record) const {
   QsoVerdict verdict;
   if (!bands_.Contains(qso.band)) {
     verdict.refusal = Reason::kWrongBand;
@@ -33,15 +39,17 @@ QsoVerdict QsoChecker::Check(const QsoArgs& qso) const {
   }
 
   QsoRecord& record = verdict.record;
-  record.call = std::string(qso.call);
-  record.band = std::string(qso.band);
-  record.mode = std::string(qso.mode);
-  record.rstRcvd = std::string(qso.rstRcvd);
-  record.rstSent = std::string(qso.rstSent);
-  record.exchRcvd = std::string(qso.exchRcvd);
-  record.exchSent = std::string(qso.exchSent);
-  record.freqKhz = static_cast<int32_t>(qso.freqHz / 1000u);
-  record.time = qso.qsoTime;
+  if (make_record) {
+    record.call = std::string(qso.call);
+    record.band = std::string(qso.band);
+    record.mode = std::string(qso.mode);
+    record.rstRcvd = std::string(qso.rstRcvd);
+    record.rstSent = std::string(qso.rstSent);
+    record.exchRcvd = std::string(qso.exchRcvd);
+    record.exchSent = std::string(qso.exchSent);
+    record.freqKhz = static_cast<int32_t>(qso.freqHz / 1000u);
+    record.time = qso.qsoTime;
+  }
   // LB, YL and QRP stand where an area would: no multiplier, but no fault.
   if (qso.exchRcvd != "LB" && qso.exchRcvd != "YL" && qso.exchRcvd != "QRP") {
     const std::string normalised(text::Trim(text::ToUpper(qso.exchRcvd)));

@@ -40,10 +40,14 @@ class QsoChecker {
   QsoChecker();
 
   QsoVerdict Check(const QsoArgs& qso) const;
+  // The verdict's lines alone, for a reader of the bad-QSO file: no record.
+  std::string LinesOf(const QsoArgs& qso) const;
   // The lines of a stored QSO that `earlier` stored records share call,
   // band and mode with: one DUPE line for each.
   std::string DupeLines(const QsoArgs& qso, int earlier) const;
 
  private:
+  QsoVerdict Judge(const QsoArgs& qso, bool make_record) const;
+
   CaseInsensitiveSet bands_, modes_;
 };

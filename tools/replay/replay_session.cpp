@@ -108,11 +108,11 @@ LinesPlaced PlaceBadQsoLines(const std::vector<ReplayQso>& qsos, const std::vect
     std::string lines;
     if (results[i] == 0) {
       ++placed.refusalsAndDupes;
-      lines = checker.Check(args).lines;
+      lines = checker.LinesOf(args);
     } else {
       const int earlier = stored[q.call + '\n' + q.band + '\n' + q.mode]++;
       placed.refusalsAndDupes += static_cast<size_t>(earlier);
-      lines = checker.Check(args).lines + checker.DupeLines(args, earlier);
+      lines = checker.LinesOf(args) + checker.DupeLines(args, earlier);
     }
     if (placed.firstAstray == nullptr && content.compare(at, lines.size(), lines) == 0) {
       at += lines.size();
