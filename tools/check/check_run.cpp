@@ -7,6 +7,7 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <map>
 #include <set>
 #include <thread>
@@ -248,43 +249,56 @@ bool CheckContest(const CheckOptions& options, CheckOutcome* outcome, std::strin
     }
     input.push_back(std::move(s));
   }
-  std::vector<std::vector<QsoFinding>> findings =
-      CrossCheck(input, static_cast<long long>(options.windowMinutes) * 60);
-  std::vector<CheckStation>().swap(input);  // a million QSOs weigh; the replays need none of it
-  for (size_t k = 0; k < scored.size(); ++k) {
-    for (QsoFinding& f : findings[k]) {
-      if (f.otherStation >= 0) f.otherStation = static_cast<int>(scored[f.otherStation]);
-    }
-    stations[scored[k]].findings = std::move(findings[k]);
-  }
-
   if (scored.empty()) return true;
+  // The claimed scores need no cross-check: the plug-in replays them while
+  // the cross-check runs beside it. Leaving early waits for it (the
+  // future's destructor), so nothing outlives what it reads.
+  std::future<std::vector<std::vector<QsoFinding>>> cross_check =
+      std::async(std::launch::async, [&input, &options] {
+        auto found = CrossCheck(input, static_cast<long long>(options.windowMinutes) * 60);
+        std::vector<CheckStation>().swap(input);  // a million QSOs weigh
+        return found;
+      });
+
   PluginReplayer replayer;
   const fs::path work = fs::path(options.outDir) / ".plugin-work";
   if (!replayer.Open(options.plugin, work.string(), error)) return false;
   if (first_date == 0) first_date = last_date = Today();
+  // The period is the log's own, as tzq-replay takes it; a log without QSOs
+  // gets the contest's.
+  std::vector<std::pair<int, int>> periods;
   for (size_t i : scored) {
-    StationResult& r = stations[i];
-    // The period is the log's own, as tzq-replay takes it; a log without
-    // QSOs gets the contest's.
     int start = 0, end = 0;
-    for (const LogQso& q : r.qsos) {
+    for (const LogQso& q : stations[i].qsos) {
       if (start == 0 || q.date < start) start = q.date;
       end = std::max(end, q.date);
     }
     if (start == 0) start = first_date, end = last_date;
-    std::vector<const LogQso*> all, kept;
+    periods.emplace_back(start, end);
+    std::vector<const LogQso*> all;
+    for (const LogQso& q : stations[i].qsos) all.push_back(&q);
+    StationResult& r = stations[i];
+    if (!replayer.Replay(all, r.call, start, end, true, &r.claimed, error)) return false;
+  }
+
+  std::vector<std::vector<QsoFinding>> findings = cross_check.get();
+  for (size_t k = 0; k < scored.size(); ++k) {
+    for (QsoFinding& f : findings[k]) {
+      if (f.otherStation >= 0) f.otherStation = static_cast<int>(scored[f.otherStation]);
+    }
+    StationResult& r = stations[scored[k]];
+    r.findings = std::move(findings[k]);
+    std::vector<const LogQso*> kept;
     for (size_t q = 0; q < r.qsos.size(); ++q) {
-      all.push_back(&r.qsos[q]);
       if (!IsRemoved(r.findings[q].verdict)) kept.push_back(&r.qsos[q]);
     }
-    if (!replayer.Replay(all, r.call, start, end, true, &r.claimed, error)) return false;
     // The same QSOs in the same order give the same score: only a log that
     // lost QSOs needs its second replay. The plug-in's warnings are those of
     // the log as sent.
-    if (kept.size() == all.size()) {
+    if (kept.size() == r.qsos.size()) {
       r.checked = r.claimed;
-    } else if (!replayer.Replay(kept, r.call, start, end, false, &r.checked, error)) {
+    } else if (!replayer.Replay(kept, r.call, periods[k].first, periods[k].second, false,
+                                &r.checked, error)) {
       return false;
     }
   }
