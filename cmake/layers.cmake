@@ -2,7 +2,8 @@
 # settings) -> reports -> host and ui -> plugin. Each layer's targets compile
 # against an include root of their own that holds links to their folder and
 # the folders below it and nothing else, so an #include that points up a
-# layer does not compile. Tools, tests and benchmarks see the whole tree.
+# layer does not compile. The resource ids (resources/resource.h) are seen
+# from reports up: the Cabrillo header's table names the dialog's controls. Tools, tests and benchmarks see the whole tree.
 set(TZQ_LAYER_ROOTS ${PROJECT_BINARY_DIR}/layers)
 
 function(tzq_define_layer layer)
@@ -16,7 +17,7 @@ function(tzq_define_layer layer)
 endfunction()
 
 tzq_define_layer(engine engine)
-tzq_define_layer(reports engine reports)
+tzq_define_layer(reports engine reports resources)
 tzq_define_layer(host engine host)
 tzq_define_layer(ui engine reports host ui resources)
 tzq_define_layer(plugin engine reports host ui resources plugin)

@@ -6,6 +6,8 @@
 #include "engine/file_io.h"
 #include "engine/text.h"
 #include "reports/cabrillo_file_name.h"
+#include "reports/cabrillo_header_fields.h"
+#include "resources/resource.h"
 
 std::string CCabrilloExport::ReplaceAll(const std::string& text, const std::string& from,
                                         const std::string& to) {
@@ -25,42 +27,29 @@ std::string CCabrilloExport::FileBaseNameFor(const std::string& own_call) {
   return cabrillo::FileBaseName(own_call);
 }
 
-namespace {
-
 using Fields = CabrilloDialogFields;
 
-// Where each header field comes from and goes to, in the order its key is
-// written back after OK (a new settings file lists the keys in that order).
-struct HeaderKey {
-  std::string Fields::*field;
-  const char* key;    // in the settings file; null: not kept there
-  const char* fixed;  // the dialog starts from this instead of the settings
-  bool written;       // stored back after OK
-  // Multi-line fields: the tag each extra line gets in the log.
-  const char* continuation;
-};
-
-const HeaderKey kHeaderKeys[] = {
-    {&Fields::band, "Band", "ALL", true, nullptr},
-    {&Fields::power, "Power", nullptr, true, nullptr},
-    {&Fields::operators, "Operators", nullptr, true, "OPERATORS: "},
-    {&Fields::name, "Name", nullptr, true, nullptr},
-    {&Fields::address, "Address", nullptr, true, nullptr},
-    {&Fields::city, "Address-City", nullptr, true, nullptr},
-    {&Fields::postalCode, "Address-PostalCode", nullptr, true, nullptr},
-    {&Fields::country, "Address-Country", nullptr, true, nullptr},
-    {&Fields::category, "Category", "SINGLE-OP A", true, nullptr},
-    {&Fields::contest, "Contest", "TZQ", true, nullptr},
-    {&Fields::email, "Email", nullptr, true, nullptr},
-    {&Fields::club, "Club", nullptr, true, nullptr},
-    {&Fields::soapbox, "SoapBox", nullptr, true, "SOAPBOX: "},
-    {&Fields::location, "Loc", nullptr, true, nullptr},
+const CabrilloHeaderField kCabrilloHeaderFields[17] = {
+    {&Fields::band, IDC_CAB_BAND, "Band", "ALL", true, nullptr},
+    {&Fields::power, 0, "Power", nullptr, true, nullptr},
+    {&Fields::operators, IDC_CAB_OPERATORS, "Operators", nullptr, true, "OPERATORS: "},
+    {&Fields::name, IDC_CAB_NAME, "Name", nullptr, true, nullptr},
+    {&Fields::address, IDC_CAB_ADDRESS, "Address", nullptr, true, nullptr},
+    {&Fields::city, IDC_CAB_CITY, "Address-City", nullptr, true, nullptr},
+    {&Fields::postalCode, IDC_CAB_POSTALCODE, "Address-PostalCode", nullptr, true, nullptr},
+    {&Fields::country, IDC_CAB_COUNTRY, "Address-Country", nullptr, true, nullptr},
+    {&Fields::category, IDC_CAB_CATEGORY, "Category", "SINGLE-OP A", true, nullptr},
+    {&Fields::contest, IDC_CAB_CONTEST, "Contest", "TZQ", true, nullptr},
+    {&Fields::email, IDC_CAB_EMAIL, "Email", nullptr, true, nullptr},
+    {&Fields::club, IDC_CAB_CLUB, "Club", nullptr, true, nullptr},
+    {&Fields::soapbox, IDC_CAB_SOAPBOX, "SoapBox", nullptr, true, "SOAPBOX: "},
+    {&Fields::location, IDC_CAB_LOCATION, "Loc", nullptr, true, nullptr},
     // Shown in the dialog, never taken from it.
-    {&Fields::claimed, "Claimed", nullptr, false, nullptr},
-    {&Fields::transmitter, nullptr, "ONE", false, nullptr},
+    {&Fields::claimed, IDC_CAB_CLAIMED, "Claimed", nullptr, false, nullptr},
+    {&Fields::transmitter, IDC_CAB_TRANSMITTER, nullptr, "ONE", false, nullptr},
+    // The own call the reset was given.
+    {&Fields::callsign, IDC_CAB_CALLSIGN, nullptr, nullptr, false, nullptr},
 };
-
-}  // namespace
 
 int CCabrilloExport::PrepareHeader(const std::string& own_call, const COleDateTime& /*start*/,
                                    const COleDateTime& /*end*/, Settings& settings,
@@ -71,7 +60,7 @@ int CCabrilloExport::PrepareHeader(const std::string& own_call, const COleDateTi
   // Header texts are read whole: soapbox and operator lists easily pass the
   // 99 characters of the plug-in's usual settings buffer. The settings keep
   // line breaks as <CR> and <LF>; the dialog shows real ones.
-  for (const HeaderKey& k : kHeaderKeys) {
+  for (const CabrilloHeaderField& k : kCabrilloHeaderFields) {
     std::string& value = header.*k.field;
     if (k.fixed != nullptr) {
       value = k.fixed;
@@ -89,14 +78,14 @@ int CCabrilloExport::PrepareHeader(const std::string& own_call, const COleDateTi
   header = edited;
   header.claimed = claimed;
 
-  for (const HeaderKey& k : kHeaderKeys) {
+  for (const CabrilloHeaderField& k : kCabrilloHeaderFields) {
     std::string& value = header.*k.field;
     if (k.continuation != nullptr) {
       value = ReplaceAll(ReplaceAll(value, "\r", "<CR>"), "\n", "<LF>");
     }
     if (k.written) settings.Put(k.key, value);
   }
-  for (const HeaderKey& k : kHeaderKeys) {
+  for (const CabrilloHeaderField& k : kCabrilloHeaderFields) {
     if (k.continuation == nullptr) continue;
     std::string& value = header.*k.field;
     value = ReplaceAll(ReplaceAll(value, "<CR>", std::string("\r\n") + k.continuation), "<LF>", "");

@@ -4,34 +4,10 @@
 #include <vector>
 
 #include "engine/plugin_instance_win32.h"
+#include "reports/cabrillo_header_fields.h"
 #include "resources/resource.h"
 
 namespace {
-
-struct Binding {
-  int id;
-  std::string CabrilloDialogFields::*field;
-};
-
-// Every control and the field it edits.
-const Binding kBindings[] = {
-    {IDC_CAB_CALLSIGN, &CabrilloDialogFields::callsign},
-    {IDC_CAB_CLAIMED, &CabrilloDialogFields::claimed},
-    {IDC_CAB_CLUB, &CabrilloDialogFields::club},
-    {IDC_CAB_CATEGORY, &CabrilloDialogFields::category},
-    {IDC_CAB_CONTEST, &CabrilloDialogFields::contest},
-    {IDC_CAB_EMAIL, &CabrilloDialogFields::email},
-    {IDC_CAB_NAME, &CabrilloDialogFields::name},
-    {IDC_CAB_OPERATORS, &CabrilloDialogFields::operators},
-    {IDC_CAB_SOAPBOX, &CabrilloDialogFields::soapbox},
-    {IDC_CAB_ADDRESS, &CabrilloDialogFields::address},
-    {IDC_CAB_BAND, &CabrilloDialogFields::band},
-    {IDC_CAB_LOCATION, &CabrilloDialogFields::location},
-    {IDC_CAB_TRANSMITTER, &CabrilloDialogFields::transmitter},
-    {IDC_CAB_CITY, &CabrilloDialogFields::city},
-    {IDC_CAB_POSTALCODE, &CabrilloDialogFields::postalCode},
-    {IDC_CAB_COUNTRY, &CabrilloDialogFields::country},
-};
 
 const char* const kCategories[] = {"SINGLE-OP A", "SINGLE-OP B", "SINGLE-OP C", "YL",
                                    "LABRE",       "QRP",         "CHECKLOG"};
@@ -94,10 +70,14 @@ void CabrilloHeaderDialog::OnInitDialog() {
   FillCombo(hwnd_, IDC_CAB_CATEGORY, kCategories);
   FillCombo(hwnd_, IDC_CAB_BAND, kBands);
   FillCombo(hwnd_, IDC_CAB_TRANSMITTER, kTransmitters);
-  for (const Binding& b : kBindings) SetDlgItemTextA(hwnd_, b.id, ((*fields_).*b.field).c_str());
+  for (const CabrilloHeaderField& f : kCabrilloHeaderFields) {
+    if (f.control != 0) SetDlgItemTextA(hwnd_, f.control, ((*fields_).*f.field).c_str());
+  }
 }
 
 void CabrilloHeaderDialog::OnOk() {
-  for (const Binding& b : kBindings) edited_.*b.field = ControlText(hwnd_, b.id);
+  for (const CabrilloHeaderField& f : kCabrilloHeaderFields) {
+    if (f.control != 0) edited_.*f.field = ControlText(hwnd_, f.control);
+  }
   EndDialog(hwnd_, IDOK);
 }
