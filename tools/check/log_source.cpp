@@ -86,12 +86,9 @@ bool PluginReplayer::Replay(const std::vector<const LogQso*>& qsos, const std::s
   setup.ownCall = own_call;
   setup.periodStart = static_cast<int64_t>(period_start) * 1000000;
   setup.periodEnd = static_cast<int64_t>(period_end) * 1000000 + 235959;
-  std::vector<ReplayQso> list;
-  list.reserve(qsos.size());
-  for (const LogQso* q : qsos) list.push_back(*q);
   try {
     const ReplayOutcome outcome =
-        ReplayThroughPlugin(state_->api, list, setup, state_->folder.string());
+        ReplayThroughPlugin(state_->api, qsos, setup, state_->folder.string());
     ParseReport(outcome.report, score);
     if (with_warnings) score->warnings = outcome.tally.Describe();
   } catch (const std::exception& e) {

@@ -92,7 +92,7 @@ struct LinesPlaced {
   const ReplayQso* firstAstray = nullptr;  // where the file left the expected lines
 };
 
-LinesPlaced PlaceBadQsoLines(const std::vector<ReplayQso>& qsos, const std::vector<int>& results,
+LinesPlaced PlaceBadQsoLines(const std::vector<const ReplayQso*>& qsos, const std::vector<int>& results,
                              const std::string& content, ReplayTally* tally) {
   const QsoChecker checker;
   const std::string header = std::string(bad_qso_log::kHeader) + "\r\n";
@@ -102,7 +102,7 @@ LinesPlaced PlaceBadQsoLines(const std::vector<ReplayQso>& qsos, const std::vect
   stored.reserve(qsos.size());
   LinesPlaced placed;
   for (size_t i = 0; i < qsos.size(); ++i) {
-    const ReplayQso& q = qsos[i];
+    const ReplayQso& q = *qsos[i];
     const HostDate time{q.oleDays, 0, 0};
     const QsoArgs args = ArgsOf(q, time);
     std::string lines;
@@ -123,7 +123,7 @@ LinesPlaced PlaceBadQsoLines(const std::vector<ReplayQso>& qsos, const std::vect
     tally->Count(results[i], lines);
   }
   if (placed.firstAstray == nullptr && at < content.size() && !qsos.empty()) {
-    placed.firstAstray = &qsos.back();
+    placed.firstAstray = qsos.back();
   }
   return placed;
 }
@@ -136,6 +136,14 @@ std::string BadQsoFileName(int period_end_date) {
 }
 
 ReplayOutcome ReplayThroughPlugin(const PluginApi& api, const std::vector<ReplayQso>& qsos,
+                                  const ReplaySetup& setup, const std::string& folder) {
+  std::vector<const ReplayQso*> list;
+  list.reserve(qsos.size());
+  for (const ReplayQso& q : qsos) list.push_back(&q);
+  return ReplayThroughPlugin(api, list, setup, folder);
+}
+
+ReplayOutcome ReplayThroughPlugin(const PluginApi& api, const std::vector<const ReplayQso*>& qsos,
                                   const ReplaySetup& setup, const std::string& folder) {
   std::error_code ec;
   fs::create_directories(fs::path(folder) / "Plugins", ec);
@@ -170,7 +178,8 @@ ReplayOutcome ReplayThroughPlugin(const PluginApi& api, const std::vector<Replay
     CallReset(api.ResetStats0, setup.cabrillo ? 1 : 0, setup.ownCall.c_str(), &start, &end);
     std::vector<int> results;
     results.reserve(qsos.size());
-    for (const ReplayQso& q : qsos) {
+    for (const ReplayQso* qso : qsos) {
+      const ReplayQso& q = *qso;
       const HostDate time{q.oleDays, 0, 0};
       HostQso host_qso;
       host_qso.ownCall = q.ownCall.c_str();

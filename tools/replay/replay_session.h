@@ -78,3 +78,6 @@ class ReplayFailure : public std::runtime_error {
 // in every case.
 ReplayOutcome ReplayThroughPlugin(const PluginApi& api, const std::vector<ReplayQso>& qsos,
                                   const ReplaySetup& setup, const std::string& folder);
+// The same for QSOs held elsewhere (the checker replays parts of its logs).
+ReplayOutcome ReplayThroughPlugin(const PluginApi& api, const std::vector<const ReplayQso*>& qsos,
+                                  const ReplaySetup& setup, const std::string& folder);
