@@ -102,6 +102,18 @@ bool ParseInt(const std::string& text, int low, int high, int* value) {
   return *value >= low && *value <= high;
 }
 
+CheckStation CrossCheckInput(const StationResult& r) {
+  CheckStation s;
+  s.call = r.call;
+  s.qsos.reserve(r.qsos.size());
+  for (const LogQso& q : r.qsos) {
+    s.qsos.push_back({NormalisedText(q.call), Lower(NormalisedText(q.band)), NormalisedText(q.mode),
+                      SecondsOf(q.oleDays), NormalisedText(q.exchSent),
+                      NormalisedText(q.exchRcvd)});
+  }
+  return s;
+}
+
 // Reads one log and finds its station; `r` says why when it is not scored.
 // Touches nothing but `r`, so logs can be read side by side.
 void ReadStation(const std::string& file, StationResult* r) {
@@ -203,9 +215,14 @@ bool CheckContest(const CheckOptions& options, CheckOutcome* outcome, std::strin
   // every core, each thread taking the next unread file.
   const std::vector<std::string> files = CollectLogs(options.logs);
   stations.resize(files.size());
+  // What the cross-check reads of each log, made beside the reading.
+  std::vector<CheckStation> prepared(files.size());
   std::atomic<size_t> next{0};
   const auto read_logs = [&] {
-    for (size_t i; (i = next++) < files.size();) ReadStation(files[i], &stations[i]);
+    for (size_t i; (i = next++) < files.size();) {
+      ReadStation(files[i], &stations[i]);
+      if (stations[i].scored) prepared[i] = CrossCheckInput(stations[i]);
+    }
   };
   const unsigned cores = std::max(1u, std::min(4u, std::thread::hardware_concurrency()));
   std::vector<std::thread> readers;
@@ -237,18 +254,13 @@ bool CheckContest(const CheckOptions& options, CheckOutcome* outcome, std::strin
   for (size_t i = 0; i < stations.size(); ++i) {
     if (!stations[i].scored) continue;
     scored.push_back(i);
-    CheckStation s;
-    s.call = stations[i].call;
-    s.qsos.reserve(stations[i].qsos.size());
     for (const LogQso& q : stations[i].qsos) {
-      s.qsos.push_back({NormalisedText(q.call), Lower(NormalisedText(q.band)),
-                        NormalisedText(q.mode), SecondsOf(q.oleDays), NormalisedText(q.exchSent),
-                        NormalisedText(q.exchRcvd)});
       if (first_date == 0 || q.date < first_date) first_date = q.date;
       last_date = std::max(last_date, q.date);
     }
-    input.push_back(std::move(s));
+    input.push_back(std::move(prepared[i]));
   }
+  std::vector<CheckStation>().swap(prepared);
   if (scored.empty()) return true;
   // The claimed scores need no cross-check: the plug-in replays them while
   // the cross-check runs beside it. Leaving early waits for it (the
