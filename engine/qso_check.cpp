@@ -8,17 +8,19 @@ using bad_qso_log::Reason;
 
 std::string RejectionLine(const QsoArgs& qso, Reason reason, const std::string* normalised_area) {
   const std::string time_text = qso.qsoTime.Format("%Y-%m-%d %H%M");
-  return bad_qso_log::Line({static_cast<int32_t>(qso.freqHz / 1000u), qso.mode, time_text,
-                            qso.ownCall, qso.rstSent, qso.exchSent, qso.call, qso.rstRcvd,
-                            qso.exchRcvd, normalised_area},
-                           reason);
+  return bad_qso_log::Line(
+      {static_cast<int32_t>(qso.freqHz / 1000u), qso.mode, time_text, qso.ownCall, qso.rstSent,
+       qso.exchSent, qso.call, qso.rstRcvd, qso.exchRcvd, normalised_area},
+      reason);
 }
 
 }  // namespace
 
 QsoChecker::QsoChecker() : bands_(contest::MakeBandList()), modes_(contest::MakeModeList()) {}
 
-QsoVerdict QsoChecker::Check(const QsoArgs& qso) const { return Judge(qso, true); }
+QsoVerdict QsoChecker::Check(const QsoArgs& qso) const {
+  return Judge(qso, true);
+}
 
 std::string QsoChecker::LinesOf(const QsoArgs& qso) const {
   return std::move(Judge(qso, false).lines);

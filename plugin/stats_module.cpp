@@ -16,9 +16,7 @@ bool IsBrazilianPrefix(std::string_view prefix) {
 }  // namespace
 
 StatsModule::StatsModule(const Platform& platform)
-    : platform_(platform),
-      settings_(*platform.settings),
-      band_list_(contest::MakeBandList()) {}
+    : platform_(platform), settings_(*platform.settings), band_list_(contest::MakeBandList()) {}
 
 StatsModule::~StatsModule() = default;
 

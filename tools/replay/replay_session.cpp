@@ -88,12 +88,13 @@ size_t CompleteLines(const std::string& content) {
 // the first difference on (a file cut short by a full disk) no call gets
 // any line.
 struct LinesPlaced {
-  size_t refusalsAndDupes = 0;  // lines the file needs whatever the areas
+  size_t refusalsAndDupes = 0;             // lines the file needs whatever the areas
   const ReplayQso* firstAstray = nullptr;  // where the file left the expected lines
 };
 
-LinesPlaced PlaceBadQsoLines(const std::vector<const ReplayQso*>& qsos, const std::vector<int>& results,
-                             const std::string& content, ReplayTally* tally) {
+LinesPlaced PlaceBadQsoLines(const std::vector<const ReplayQso*>& qsos,
+                             const std::vector<int>& results, const std::string& content,
+                             ReplayTally* tally) {
   const QsoChecker checker;
   const std::string header = std::string(bad_qso_log::kHeader) + "\r\n";
   size_t at = content.compare(0, header.size(), header) == 0 ? header.size() : 0;
@@ -210,14 +211,13 @@ ReplayOutcome ReplayThroughPlugin(const PluginApi& api, const std::vector<const 
       outcome.written.push_back(bad_qso_file);
       const size_t lines = CompleteLines(content);
       if (lines < placed.refusalsAndDupes + 1) {
-        outcome.problems.push_back(bad_qso_file + ": incomplete: " +
-                                   std::to_string(lines == 0 ? 0 : lines - 1) +
+        outcome.problems.push_back(bad_qso_file +
+                                   ": incomplete: " + std::to_string(lines == 0 ? 0 : lines - 1) +
                                    " rejection lines where the refusals and duplicates need " +
                                    std::to_string(placed.refusalsAndDupes) + " (disk full?)");
       } else if (placed.firstAstray != nullptr) {
-        outcome.problems.push_back(bad_qso_file + ": from the QSO of " +
-                                   placed.firstAstray->file + " line " +
-                                   std::to_string(placed.firstAstray->line) +
+        outcome.problems.push_back(bad_qso_file + ": from the QSO of " + placed.firstAstray->file +
+                                   " line " + std::to_string(placed.firstAstray->line) +
                                    " on, its lines are not the ones this replay expects"
                                    " (a plug-in of another version?)");
       }
