@@ -83,8 +83,7 @@ bool QsoStore::RemoveFirst(std::string_view call, std::string_view band, std::st
       const bool others_left = Count(*it, -1) > 1;
       it = records_.erase(it);
       if (was_first && others_left) {
-        // The walk stops at the next equal record and covers no more than
-        // the records erase() has just moved.
+        // The walk stops at the next equal record, so removal stays linear.
         for (; it != records_.end(); ++it) {
           if (it->call == call && it->band == band && it->mode == mode) {
             it->dupe = 0;

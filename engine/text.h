@@ -22,6 +22,9 @@ std::string ToUpper(std::string_view s);
 std::string_view Trim(std::string_view s);
 bool EqualsNoCase(std::string_view a, std::string_view b);
 
+inline bool StartsWith(std::string_view s, std::string_view head) {
+  return s.substr(0, head.size()) == head;
+}
 inline bool EndsWith(std::string_view s, std::string_view tail) {
   return s.size() >= tail.size() && s.substr(s.size() - tail.size()) == tail;
 }

@@ -45,8 +45,8 @@ class PluginReplayer {
   bool Open(const std::string& plugin, const std::string& work_folder, std::string* error);
 
   // Scores `qsos` in the given order for the contest period (YYYYMMDD
-  // dates); `with_warnings` also tallies the plug-in's verdict on each QSO,
-  // which costs a look at the bad-QSO file per QSO. False only when the
+  // dates); `with_warnings` also describes the plug-in's verdict on the
+  // QSOs as the summary's warnings text. False only when the
   // working folder cannot be used.
   bool Replay(const std::vector<const LogQso*>& qsos, const std::string& own_call, int period_start,
               int period_end, bool with_warnings, PluginScore* score, std::string* error);

@@ -55,7 +55,12 @@ LogReading ReadLogs(const std::vector<std::string>& paths, const LogReadOptions&
       std::vector<ReplayQso> qsos = ReadCabrillo(bytes, path, options.rules, &reading.notes);
       std::move(qsos.begin(), qsos.end(), std::back_inserter(reading.qsos));
     } else {
-      reading.qsos.reserve(reading.qsos.size() + RecordEnds(bytes));
+      // Grown in doubling steps, so that many files do not move the
+      // earlier ones again for each.
+      const size_t need = reading.qsos.size() + RecordEnds(bytes);
+      if (need > reading.qsos.capacity()) {
+        reading.qsos.reserve(std::max(need, 2 * reading.qsos.capacity()));
+      }
       VisitAdif(bytes, path, [&](const AdifRecord& record) {
         ReplayQso qso;
         if (MapAdifRecord(record, path, options.rules, &qso, &reading.notes)) {

@@ -266,8 +266,8 @@ error: it is counted in the summary and listed in the bad-QSO file.
 Exit status:
   0  the log was scored and every output written whole
   1  the plug-in could not be loaded, the working folder or settings file
-     could not be written, or an output is missing or incomplete (the
-     message names the file)
+     could not be written, or an output is missing, incomplete or not what
+     the plug-in should have written (the message names the file)
   2  bad option, own call or header value; unreadable or damaged log; a
      warning under --strict; --cabrillo without an own call. Nothing was
      written.

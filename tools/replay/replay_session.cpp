@@ -84,12 +84,13 @@ size_t CompleteLines(const std::string& content) {
 // Hands each AddData0 call the lines it added to the bad-QSO file. The
 // plug-in's own checks tell what each call wrote (the refusal's or the area
 // line, then one DUPE line per earlier equal QSO stored) and the file, read
-// in order, must hold exactly that: no size to ask after every call. From
-// the first difference on (a file cut short by a full disk) no call gets
-// any line.
+// in order, must hold exactly that: no size to ask after every call. A file
+// that ends inside a call's lines (a full disk) gives that call what was
+// written; from the first difference on no call gets any line.
 struct LinesPlaced {
   size_t refusalsAndDupes = 0;             // lines the file needs whatever the areas
   const ReplayQso* firstAstray = nullptr;  // where the file left the expected lines
+  bool cut = false;                        // it ended inside the expected lines
 };
 
 LinesPlaced PlaceBadQsoLines(const std::vector<const ReplayQso*>& qsos,
@@ -115,8 +116,14 @@ LinesPlaced PlaceBadQsoLines(const std::vector<const ReplayQso*>& qsos,
       placed.refusalsAndDupes += static_cast<size_t>(earlier);
       lines = checker.LinesOf(args) + checker.DupeLines(args, earlier);
     }
-    if (placed.firstAstray == nullptr && content.compare(at, lines.size(), lines) == 0) {
+    const std::string_view rest = std::string_view(content).substr(at);
+    if (placed.firstAstray == nullptr && text::StartsWith(rest, lines)) {
       at += lines.size();
+    } else if (placed.firstAstray == nullptr && text::StartsWith(lines, rest)) {
+      placed.firstAstray = &q;
+      placed.cut = true;
+      lines = std::string(rest);
+      at = content.size();
     } else {
       if (placed.firstAstray == nullptr) placed.firstAstray = &q;
       lines.clear();
@@ -215,6 +222,12 @@ ReplayOutcome ReplayThroughPlugin(const PluginApi& api, const std::vector<const 
                                    ": incomplete: " + std::to_string(lines == 0 ? 0 : lines - 1) +
                                    " rejection lines where the refusals and duplicates need " +
                                    std::to_string(placed.refusalsAndDupes) + " (disk full?)");
+      } else if (placed.cut) {
+        outcome.problems.push_back(bad_qso_file +
+                                   ": incomplete: it ends inside the lines of the"
+                                   " QSO of " +
+                                   placed.firstAstray->file + " line " +
+                                   std::to_string(placed.firstAstray->line) + " (disk full?)");
       } else if (placed.firstAstray != nullptr) {
         outcome.problems.push_back(bad_qso_file + ": from the QSO of " + placed.firstAstray->file +
                                    " line " + std::to_string(placed.firstAstray->line) +
