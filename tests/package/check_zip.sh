@@ -60,13 +60,15 @@ else
     fail "Stats.dll's version resource says $major.$minor.$patch, expected $version"
 fi
 
-# The rest needs Wine. Where this machine cannot run 32-bit programs the
-# checks above still count; the test is then reported as skipped.
-if ! wine --version >/dev/null 2>&1; then
+# The rest needs Wine, natively or through the project's lane. Where
+# neither can run, the checks above still count; the test is then reported
+# as skipped.
+if ! lane=$("$src/cmake/wine-lane.sh" path "$work" 2>"$work/lane.txt"); then
   [ "$failures" -eq 0 ] || exit 1
-  echo "Windows tests skipped: this machine cannot run 32-bit programs, so the unpacked zip was not run under Wine"
+  echo "Windows tests skipped: $(sed 's/^wine-lane: //' "$work/lane.txt"), so the unpacked zip was not run under Wine"
   exit 0
 fi
+[ -n "$lane" ] && PATH=$lane:$PATH
 export WINEPREFIX=$work/prefix WINEARCH=win32 WINEDEBUG=-all
 unset DISPLAY
 # Every stream to a file, and one persistent wineserver started with them:
