@@ -6,9 +6,9 @@ bool AppendFile::Append(const std::string& path, const std::string& bytes) {
   if (bytes.empty()) return true;
   if (open_ && (path != path_ || !StillNamed())) Close();
   if (!open_ && !Open(path)) return false;
-  if (WriteAll(bytes)) return true;
-  Close();
-  return false;
+  const bool written = WriteAll(bytes);
+  if (!written || !CanHold()) Close();
+  return written;
 }
 
 }  // namespace file_io

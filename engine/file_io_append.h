@@ -31,6 +31,9 @@ class AppendFile {
   bool Open(const std::string& path);
   // True when `path_` still names the held file.
   bool StillNamed() const;
+  // False where a held file's deletion cannot be seen: the file is then
+  // closed after each append.
+  static bool CanHold();
   bool WriteAll(const std::string& bytes);
 
   std::string path_;

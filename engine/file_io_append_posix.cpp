@@ -32,6 +32,11 @@ bool AppendFile::StillNamed() const {
          static_cast<std::uint64_t>(st.st_ino) == inode_;
 }
 
+// A deleted file leaves its name at once here, which StillNamed sees.
+bool AppendFile::CanHold() {
+  return true;
+}
+
 bool AppendFile::WriteAll(const std::string& bytes) {
   const char* data = bytes.data();
   size_t left = bytes.size();

@@ -27,17 +27,41 @@ bool AppendFile::Open(const std::string& path) {
 }
 
 // Opening the path to compare file indexes would cost what holding the file
-// saves. The path's attributes come without an open: a file of that name
-// with the held file's creation time and size is the held file. A renamed or
-// deleted file leaves the name empty or to another file.
+// saves, and so would GetFileInformationByHandle (under Wine it asks for the
+// volume's serial number, over a millisecond per call). The path's
+// attributes come without an open: a file of that name with the held file's
+// creation time and size is the held file. A renamed file leaves the name
+// empty or to another file. A deleted one may keep its name while our
+// handle holds it (delete-pending, as on file systems without POSIX delete
+// semantics): lines appended to it would vanish at our close, so such a file
+// counts as gone and the name is opened anew.
 bool AppendFile::StillNamed() const {
+  FILE_STANDARD_INFO standard;
+  FILE_BASIC_INFO basic;
   WIN32_FILE_ATTRIBUTE_DATA named;
-  BY_HANDLE_FILE_INFORMATION held;
-  if (!GetFileAttributesExA(path_.c_str(), GetFileExInfoStandard, &named)) return false;
-  if (!GetFileInformationByHandle(AsHandle(handle_), &held)) return false;
-  return held.nNumberOfLinks > 0 &&
-         CompareFileTime(&named.ftCreationTime, &held.ftCreationTime) == 0 &&
-         named.nFileSizeLow == held.nFileSizeLow && named.nFileSizeHigh == held.nFileSizeHigh;
+  if (!GetFileInformationByHandleEx(AsHandle(handle_), FileStandardInfo, &standard,
+                                    sizeof standard) ||
+      standard.DeletePending || standard.NumberOfLinks == 0 ||
+      !GetFileInformationByHandleEx(AsHandle(handle_), FileBasicInfo, &basic, sizeof basic) ||
+      !GetFileAttributesExA(path_.c_str(), GetFileExInfoStandard, &named)) {
+    return false;
+  }
+  const auto created = static_cast<LONGLONG>(
+      (static_cast<ULONGLONG>(named.ftCreationTime.dwHighDateTime) << 32) |
+      named.ftCreationTime.dwLowDateTime);
+  const auto size = static_cast<LONGLONG>(
+      (static_cast<ULONGLONG>(named.nFileSizeHigh) << 32) | named.nFileSizeLow);
+  return created == basic.CreationTime.QuadPart && size == standard.EndOfFile.QuadPart;
+}
+
+// Wine keeps a deleted file under its name while any handle holds it, as
+// Windows does without POSIX delete semantics, but always reports it as not
+// delete-pending: a held file's deletion cannot be seen there. So under Wine
+// the file is closed after every append, and a deletion takes effect at once.
+bool AppendFile::CanHold() {
+  static const bool under_wine =
+      GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
+  return !under_wine;
 }
 
 bool AppendFile::WriteAll(const std::string& bytes) {
