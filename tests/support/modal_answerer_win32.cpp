@@ -77,7 +77,10 @@ struct ModalAnswerer::State {
     HWND answered_dialog = nullptr, answered_box = nullptr, answered_error = nullptr;
     while (!stop) {
       if (HWND d = FindOwn("TZQ"); d != nullptr && d != answered_dialog) {
-        Sleep(50);  // let the dialog finish its initialisation
+        // The title comes before WM_INITDIALOG has filled the fields: wait
+        // for the contest name, however slow the machine.
+        for (int i = 0; i < 3000 && !stop && GetWindowTextLengthA(GetDlgItem(d, 1009)) == 0; ++i)
+          Sleep(10);
         AnswerHeader(d);
         answered_dialog = d;
       }

@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <filesystem>
+#include <functional>
 
 #include "resources/resource.h"
 #include "tools/plugin_loader/host_calls.h"
@@ -73,27 +74,84 @@ class DllWindowsTest : public ::testing::Test {
   }
   HWND WaitForSettings() {
     HWND setup = nullptr;
-    EXPECT_TRUE(PumpUntil([&] {
-      setup = FindPluginWindow(PluginWindow::kSettings);
-      return setup != nullptr && g_kolm.Count(2) >= 1;
-    }));
-    Pump(100);
+    EXPECT_TRUE(PumpUntil(
+        [&] {
+          setup = FindPluginWindow(PluginWindow::kSettings);
+          return setup != nullptr && g_kolm.Count(2) >= 1;
+        },
+        kLimitMs));
+    Settle();
     return setup;
   }
-  // An update as a call check triggers it, waited for until it has read
-  // the frequency and had time for what follows.
+  // An update as a call check triggers it, waited for until it has ended.
+  // The call check is repeated until one posts: the update before may still
+  // be finishing, and until it has, a call check posts nothing.
   void Update(const wchar_t* call, double hertz) {
     g_kolm.SetTypedCall(call);
     g_kolm.SetFrequency(hertz);
     const int reads = g_kolm.Count(2);
-    CheckCall();
-    EXPECT_TRUE(PumpUntil([&] { return g_kolm.Count(2) > reads; }));
-    Pump(100);
+    EXPECT_TRUE(PumpUntil(
+        [&] {
+          if (g_kolm.Count(2) > reads) return true;
+          CheckCall();
+          return false;
+        },
+        kLimitMs));
+    Settle();
+  }
+  // Returns once the update under way has made its last host call, however
+  // slow the machine: a call check posts an update only when the last one
+  // has ended, so a new entry-field read proves that. The new update
+  // repeats the last one (same call, same frequency), so it changes nothing
+  // the tests look at, and its frequency read is its last host call.
+  void Settle() {
+    const int started = g_kolm.Count(8), reads = g_kolm.Count(2);
+    EXPECT_TRUE(PumpUntil(
+        [&] {
+          if (g_kolm.Count(8) > started) return true;
+          CheckCall();
+          return false;
+        },
+        kLimitMs));
+    EXPECT_TRUE(PumpUntil([&] { return g_kolm.Count(2) > reads; }, kLimitMs));
+  }
+  // Without pumping: call checks until one has posted an update and that
+  // update's first host call waits in this thread's queue (COM brings it as
+  // a message), so that the window thread is now blocked in it.
+  void PostUpdateAndAwaitHostCall() {
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < kLimitMs) {
+      CheckCall();
+      for (int i = 0; i < 10; ++i) {
+        if (HIWORD(GetQueueStatus(QS_POSTMESSAGE | QS_SENDMESSAGE)) != 0) return;
+        Sleep(5);
+      }
+    }
+    ADD_FAILURE() << "no update reached the host";
   }
   void Click(HWND dialog, int control) {
     PostMessageA(GetDlgItem(dialog, control), BM_CLICK, 0, 0);
-    Pump(150);
   }
+  // What the tests wait for after a click: each answers the value it last
+  // read, so that a failure shows what was there when the time ran out.
+  static std::string AwaitIni(const char* key, const std::string& expected) {
+    std::string value;
+    PumpUntil([&] { return (value = IniValue(key)) == expected; }, kLimitMs);
+    return value;
+  }
+  static UINT AwaitCheck(HWND dialog, int control, UINT expected) {
+    UINT state = 0;
+    PumpUntil([&] { return (state = IsDlgButtonChecked(dialog, control)) == expected; }, kLimitMs);
+    return state;
+  }
+  static Macros AwaitMacros(const Macros& expected) {
+    PumpUntil([&] { return g_kolm.macros() == expected; }, kLimitMs);
+    return g_kolm.macros();
+  }
+
+  // Generous: under emulation and with both cores busy a window thread can
+  // take seconds to get to a message.
+  static constexpr DWORD kLimitMs = 30000;
 
   TempFolder folder_;  // outlives the plug-in
   PluginLibrary library_;
@@ -124,15 +182,19 @@ TEST_F(DllWindowsTest, ModeClicksWriteTheKeysAndCommandTheHost) {
   ASSERT_NE(setup, nullptr);
   g_kolm.Reset();
   Click(setup, IDC_SETUP_BPSK63);  // the stored mode: set again, no key written
+  // The keys are written before the host is commanded: once the macros are
+  // there, a key that was going to be written is.
+  EXPECT_EQ(AwaitMacros({"<MODE:BPSK31>", "<BAUDRATE:63>"}),
+            (Macros{"<MODE:BPSK31>", "<BAUDRATE:63>"}));
   EXPECT_EQ(IsDlgButtonChecked(setup, IDC_SETUP_BPSK63), BST_CHECKED);
   EXPECT_EQ(IniValue("Mode"), "(none)");
-  EXPECT_EQ(g_kolm.macros(), (Macros{"<MODE:BPSK31>", "<BAUDRATE:63>"}));
 
   g_kolm.Reset();
   Click(setup, IDC_SETUP_BPSK125);
+  EXPECT_EQ(AwaitMacros({"<MODE:BPSK31>", "<BAUDRATE:125>"}),
+            (Macros{"<MODE:BPSK31>", "<BAUDRATE:125>"}));
   EXPECT_EQ(IsDlgButtonChecked(setup, IDC_SETUP_BPSK125), BST_CHECKED);
   EXPECT_EQ(IsDlgButtonChecked(setup, IDC_SETUP_BPSK63), BST_UNCHECKED);
-  EXPECT_EQ(g_kolm.macros(), (Macros{"<MODE:BPSK31>", "<BAUDRATE:125>"}));
   EXPECT_EQ(IniValue("setup_mode_bpsk125"), "1");
   EXPECT_EQ(IniValue("setup_mode_bpsk63"), "0");
   EXPECT_EQ(IniValue("setup_mode_bpsk31"), "0");
@@ -145,29 +207,35 @@ TEST_F(DllWindowsTest, ViewTogglesAndOnTop) {
   ASSERT_NE(setup, nullptr);
   Click(setup, IDC_SETUP_VIEW_AREA);
   HWND grid = nullptr;
-  ASSERT_TRUE(PumpUntil([&] { return (grid = FindPluginWindow(PluginWindow::kAreaGrid)); }));
-  EXPECT_EQ(IniValue("setup_view_area"), "1");
+  ASSERT_TRUE(
+      PumpUntil([&] { return (grid = FindPluginWindow(PluginWindow::kAreaGrid)); }, kLimitMs));
+  EXPECT_EQ(AwaitIni("setup_view_area", "1"), "1");
   EXPECT_FALSE(IsTopmost(grid));
   RECT r;
   GetWindowRect(grid, &r);
   EXPECT_EQ(r.left, 10);
   EXPECT_EQ(r.top, 400);
   Click(setup, IDC_SETUP_VIEW_CALL);
-  ASSERT_TRUE(PumpUntil([&] { return FindPluginWindow(PluginWindow::kPanel) != nullptr; }));
-  EXPECT_EQ(IniValue("setup_view_call"), "1");
+  ASSERT_TRUE(PumpUntil([&] { return FindPluginWindow(PluginWindow::kPanel) != nullptr; },
+                        kLimitMs));
+  EXPECT_EQ(AwaitIni("setup_view_call", "1"), "1");
 
   // On top: both views are made again, now topmost.
   Click(setup, IDC_SETUP_ON_TOP);
-  EXPECT_EQ(IniValue("setup_window_on_top"), "1");
-  EXPECT_TRUE(PumpUntil([&] {
-    HWND g = FindPluginWindow(PluginWindow::kAreaGrid), p = FindPluginWindow(PluginWindow::kPanel);
-    return g != nullptr && p != nullptr && IsTopmost(g) && IsTopmost(p);
-  }));
+  EXPECT_EQ(AwaitIni("setup_window_on_top", "1"), "1");
+  EXPECT_TRUE(PumpUntil(
+      [&] {
+        HWND g = FindPluginWindow(PluginWindow::kAreaGrid);
+        HWND p = FindPluginWindow(PluginWindow::kPanel);
+        return g != nullptr && p != nullptr && IsTopmost(g) && IsTopmost(p);
+      },
+      kLimitMs));
   EXPECT_EQ(CountPluginWindows(PluginWindow::kAreaGrid), 1);
 
   Click(setup, IDC_SETUP_VIEW_AREA);
-  EXPECT_EQ(FindPluginWindow(PluginWindow::kAreaGrid), nullptr);
-  EXPECT_EQ(IniValue("setup_view_area"), "0");
+  EXPECT_TRUE(PumpUntil([&] { return FindPluginWindow(PluginWindow::kAreaGrid) == nullptr; },
+                        kLimitMs));
+  EXPECT_EQ(AwaitIni("setup_view_area", "0"), "0");
 }
 
 TEST_F(DllWindowsTest, UpdateFillsTitlesMarksAndThePanel) {
@@ -203,7 +271,7 @@ TEST_F(DllWindowsTest, UpdateFillsTitlesMarksAndThePanel) {
     ReleaseDC(button, dc);
     return c;
   };
-  EXPECT_TRUE(PumpUntil([&] { return pixel(3 * h + 2) == RGB(198, 255, 255); }, 2000));
+  EXPECT_TRUE(PumpUntil([&] { return pixel(3 * h + 2) == RGB(198, 255, 255); }, kLimitMs));
   EXPECT_EQ(pixel(5 * h + 2), RGB(255, 255, 198));
 
   // 29.2 MHz is on no band: the grid keeps 40 m.
@@ -237,28 +305,39 @@ TEST_F(DllWindowsTest, Sp1OnlyAfterTheDialMovedMoreThan300Hz) {
 TEST_F(DllWindowsTest, TwoCallChecksPostOneUpdate) {
   Show();
   const int updates = g_kolm.Count(8);
-  // Not pumping: the first update waits on this thread, so the second call
-  // check finds the flag cleared.
+  // Not pumping: the posted update cannot end before this thread serves its
+  // host calls, so another call check finds the flag cleared.
+  PostUpdateAndAwaitHostCall();
   CheckCall();
-  Sleep(100);
-  CheckCall();
+  EXPECT_TRUE(PumpUntil([&] { return g_kolm.Count(8) > updates; }, kLimitMs));
+  // Room for a second update to show itself if one had been posted.
   Pump(300);
   EXPECT_EQ(g_kolm.Count(8), updates + 1);
-  CheckCall();
-  Pump(300);
-  EXPECT_EQ(g_kolm.Count(8), updates + 2);
+  // Once that update has ended, a call check posts again.
+  EXPECT_TRUE(PumpUntil(
+      [&] {
+        if (g_kolm.Count(8) > updates + 1) return true;
+        CheckCall();
+        return false;
+      },
+      kLimitMs));
 }
 
 TEST_F(DllWindowsTest, FailedHostCallsKeepUpdatesComing) {
   Show();
   g_kolm.SetFailing(8, true);
-  const int updates = g_kolm.Count(8);
+  const int updates = g_kolm.Count(8), reads = g_kolm.Count(2);
   for (int i = 1; i <= 3; ++i) {
-    CheckCall();
-    EXPECT_TRUE(PumpUntil([&] { return g_kolm.Count(8) == updates + i; }, 2000)) << i;
-    Pump(50);
+    // Each call check posts only once the failed update before has ended.
+    EXPECT_TRUE(PumpUntil(
+        [&] {
+          CheckCall();
+          return g_kolm.Count(8) == updates + i;
+        },
+        kLimitMs))
+        << i;
   }
-  EXPECT_EQ(g_kolm.Count(2), 1);  // no update got as far as the frequency
+  EXPECT_EQ(g_kolm.Count(2), reads);  // no update got as far as the frequency
 }
 
 TEST_F(DllWindowsTest, ShowInfoTwiceThenHideInfo) {
@@ -291,8 +370,8 @@ TEST_F(DllWindowsTest, WindowsSaveAndRestoreTheirPositions) {
   SetWindowPos(setup, nullptr, -1280, 300, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   SendMessageA(setup, WM_SETCURSOR, reinterpret_cast<WPARAM>(setup),
                MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
-  EXPECT_EQ(IniValue("area_x"), "-1280");
-  EXPECT_EQ(IniValue("area_y"), "300");
+  EXPECT_EQ(AwaitIni("area_x", "-1280"), "-1280");
+  EXPECT_EQ(AwaitIni("area_y", "300"), "300");
   setup = Show();
   RECT r;
   GetWindowRect(setup, &r);
@@ -305,13 +384,11 @@ TEST_F(DllWindowsTest, WindowsSaveAndRestoreTheirPositions) {
 TEST_F(DllWindowsTest, HideInfoReturnsWhileAnUpdateWaitsOnTheHost) {
   Show();
   g_kolm.SetDelay(100);  // and the host is slow
-  CheckCall();
-  Sleep(200);  // not pumping: the update is now stuck in its first call
+  PostUpdateAndAwaitHostCall();  // not pumping: the update is now stuck in its first call
   Command("HIDEINFO");
   EXPECT_EQ(FindPluginWindow(PluginWindow::kSettings), nullptr);
   Command("SHOWINFO");
-  CheckCall();
-  Sleep(200);
+  PostUpdateAndAwaitHostCall();
   Command("SHOWINFO");
   EXPECT_EQ(CountPluginWindows(PluginWindow::kSettings), 1);
 }
@@ -320,12 +397,14 @@ TEST_F(DllWindowsTest, UnloadClosesAllThreeWindows) {
   folder_.Write("Plugins/TZQ.ini", "[Settings]\r\nsetup_view_area=1\r\nsetup_view_call=1\r\n");
   Show();
   HWND windows[3] = {};
-  ASSERT_TRUE(PumpUntil([&] {
-    windows[0] = FindPluginWindow(PluginWindow::kSettings);
-    windows[1] = FindPluginWindow(PluginWindow::kAreaGrid);
-    windows[2] = FindPluginWindow(PluginWindow::kPanel);
-    return windows[0] && windows[1] && windows[2];
-  }));
+  ASSERT_TRUE(PumpUntil(
+      [&] {
+        windows[0] = FindPluginWindow(PluginWindow::kSettings);
+        windows[1] = FindPluginWindow(PluginWindow::kAreaGrid);
+        windows[2] = FindPluginWindow(PluginWindow::kPanel);
+        return windows[0] && windows[1] && windows[2];
+      },
+      kLimitMs));
   {
     Watchdog dog(10000, "FreeLibrary");
     library_.Close();
@@ -336,8 +415,7 @@ TEST_F(DllWindowsTest, UnloadClosesAllThreeWindows) {
 TEST_F(DllWindowsTest, UnloadWhileAnUpdateWaitsOnTheHost) {
   folder_.Write("Plugins/TZQ.ini", "[Settings]\r\nsetup_view_area=1\r\n");
   Show();
-  CheckCall();
-  Sleep(200);
+  PostUpdateAndAwaitHostCall();
   {
     Watchdog dog(10000, "FreeLibrary during a host call");
     library_.Close();

@@ -33,7 +33,7 @@ class DialogDriver {
  public:
   explicit DialogDriver(std::function<void(HWND)> act)
       : worker_([this, act] {
-          for (int i = 0; i < 500 && !stop_; ++i) {
+          for (int i = 0; i < 3000 && !stop_; ++i) {
             HWND dialog = FindWindowA(nullptr, "TZQ");
             DWORD pid = 0;
             if (dialog != nullptr) GetWindowThreadProcessId(dialog, &pid);
