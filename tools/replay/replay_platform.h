@@ -14,12 +14,15 @@ void UseBinaryStandardStreams();
 
 // While one exists, the plug-in's modal windows that a replay cannot leave
 // to a user are answered as an operator would: the Cabrillo header dialog
-// (titled "TZQ") is confirmed with OK as shown, and the "Output" message box
-// that names the written file is closed. The Linux plug-in answers these
-// itself, so there the object does nothing.
+// (titled "TZQ") is confirmed with OK, after picking `category` in its
+// category box unless that is empty, and the "Output" message box that names
+// the written file is closed. The Linux plug-in answers these itself; there
+// the object only names the category to pick in the environment variable
+// that plug-in's dialog reads (reports/header_dialog_headless.h), for its
+// lifetime.
 class ModalWindowAnswerer {
  public:
-  ModalWindowAnswerer();
+  explicit ModalWindowAnswerer(const std::string& category);
   ~ModalWindowAnswerer();
   ModalWindowAnswerer(const ModalWindowAnswerer&) = delete;
   ModalWindowAnswerer& operator=(const ModalWindowAnswerer&) = delete;

@@ -1,7 +1,9 @@
 #include <unistd.h>
 
 #include <climits>
+#include <cstdlib>
 
+#include "reports/header_dialog_headless.h"
 #include "tools/replay/replay_platform.h"
 
 std::string ProgramFolder() {
@@ -17,8 +19,20 @@ void UseBinaryStandardStreams() {}
 
 struct ModalWindowAnswerer::State {};
 
-ModalWindowAnswerer::ModalWindowAnswerer() = default;
-ModalWindowAnswerer::~ModalWindowAnswerer() = default;
+ModalWindowAnswerer::ModalWindowAnswerer(const std::string& category) : state_(new State) {
+  // Unset when there is no category, so that a value left in the user's
+  // environment picks nothing.
+  if (category.empty()) {
+    unsetenv(kHeaderDialogCategoryVariable);
+  } else {
+    setenv(kHeaderDialogCategoryVariable, category.c_str(), 1);
+  }
+}
+
+ModalWindowAnswerer::~ModalWindowAnswerer() {
+  unsetenv(kHeaderDialogCategoryVariable);
+}
+
 int ModalWindowAnswerer::answered() const {
   return 0;
 }
