@@ -14,6 +14,8 @@
 
 #include "engine/version.h"
 #include "tools/check/results_writer.h"
+#include "tools/plugin_loader/plugin_library.h"
+#include "tools/replay/replay_platform.h"
 
 namespace fs = std::filesystem;
 
@@ -331,7 +333,17 @@ int RunCheck(const std::vector<std::string>& args, std::ostream& out, std::ostre
     return 0;
   }
   if (options.version) {
-    out << kProgram << " " << TZQ_VERSION_TEXT << "\n";
+    // The plug-in decides every score, so its version matters as much as
+    // ours; which file would be loaded is what an installation gets wrong.
+    const std::string plugin =
+        options.plugin.empty() ? DefaultPluginPath() : fs::absolute(options.plugin).string();
+    const std::string version = StatedPluginVersion(plugin);
+    std::error_code ec;
+    out << kProgram << " " << TZQ_VERSION_TEXT << "\nplug-in " << plugin
+        << (!version.empty()         ? " version " + version
+            : fs::exists(plugin, ec) ? ": states no version (not the TZQ plug-in?)"
+                                     : ": not found")
+        << "\n";
     return 0;
   }
   std::error_code ec;

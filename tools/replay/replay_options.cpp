@@ -262,8 +262,9 @@ Options:
   --settings FILE   use FILE as the plug-in's settings file and write it back
                     afterwards, so header values (the category too) carry
                     over between runs.
-  --plugin PATH     the plug-in library to load (default: Stats.so, or
-                    Stats.dll in the Windows build, beside this program).
+  --plugin PATH     the plug-in library to load (default: Stats.so beside
+                    this program, else the installed one in ../lib/tzq-stats;
+                    Stats.dll beside tzq-replay.exe in the Windows build).
   -h, --help        show this text.
   --version         print the version and exit.
   Options may also be written --option=VALUE.

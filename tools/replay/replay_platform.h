@@ -8,6 +8,13 @@
 // The folder holding the running program, where the plug-in is built.
 std::string ProgramFolder();
 
+// The plug-in a tool loads when not told which: Stats.so (Stats.dll) beside
+// the program, as the build and the Windows zip place it; else, in the Linux
+// build, the one in the installed layout's plug-in folder (lib/tzq-stats
+// beside the program's bin folder). When neither exists, the path beside the
+// program, which the load error then names.
+std::string DefaultPluginPath();
+
 // Standard input, output and error carry bytes unchanged (a log's lengths
 // count its CR LF; the plug-in's CR LF must not become CR CR LF).
 void UseBinaryStandardStreams();

@@ -2,8 +2,10 @@
 
 #include <climits>
 #include <cstdlib>
+#include <filesystem>
 
 #include "reports/header_dialog_headless.h"
+#include "tools/plugin_loader/plugin_library.h"
 #include "tools/replay/replay_platform.h"
 
 std::string ProgramFolder() {
@@ -13,6 +15,17 @@ std::string ProgramFolder() {
   std::string program(path, static_cast<size_t>(n));
   const size_t slash = program.rfind('/');
   return slash == std::string::npos ? "." : program.substr(0, slash);
+}
+
+std::string DefaultPluginPath() {
+  const std::filesystem::path folder = ProgramFolder(), name = PluginLibrary::DefaultFileName();
+  const std::string beside = (folder / name).string();
+  // The program's folder has no symbolic links (the kernel resolved them),
+  // so ".." may be taken away by the text alone.
+  const std::string installed =
+      (folder / TZQ_PLUGIN_FROM_PROGRAM / name).lexically_normal().string();
+  return access(beside.c_str(), F_OK) != 0 && access(installed.c_str(), F_OK) == 0 ? installed
+                                                                                   : beside;
 }
 
 void UseBinaryStandardStreams() {}

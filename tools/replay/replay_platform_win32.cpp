@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "resources/resource.h"
+#include "tools/plugin_loader/plugin_library.h"
 #include "tools/replay/replay_platform.h"
 
 std::string ProgramFolder() {
@@ -17,6 +18,10 @@ std::string ProgramFolder() {
   std::string program(path, n);
   const size_t slash = program.find_last_of("\\/");
   return slash == std::string::npos ? "." : program.substr(0, slash);
+}
+
+std::string DefaultPluginPath() {
+  return ProgramFolder() + "\\" + PluginLibrary::DefaultFileName();
 }
 
 void UseBinaryStandardStreams() {
