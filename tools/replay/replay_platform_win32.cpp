@@ -64,11 +64,11 @@ BOOL CALLBACK FindModal(HWND window, LPARAM param) {
 }
 
 // The header dialog fills its boxes while it initialises; a category typed
-// in before that would be overwritten. Its contest box is never empty after.
-bool HeaderDialogReady(HWND dialog) {
-  char contest[8] = "";
-  GetDlgItemTextA(dialog, IDC_CAB_CONTEST, contest, sizeof contest);
-  return contest[0] != '\0';
+// in before that would be overwritten by the preset, which is never empty.
+bool CategoryBoxFilled(HWND dialog) {
+  char category[8] = "";
+  GetDlgItemTextA(dialog, IDC_CAB_CATEGORY, category, sizeof category);
+  return category[0] != '\0';
 }
 
 bool IsHeaderDialog(HWND dialog) {
@@ -88,7 +88,7 @@ ModalWindowAnswerer::ModalWindowAnswerer(const std::string& category) : state_(n
       EnumWindows(FindModal, reinterpret_cast<LPARAM>(&search));
       const bool header = search.found != nullptr && IsHeaderDialog(search.found);
       if (header && search.found != state->last && !state->category.empty() &&
-          !HeaderDialogReady(search.found)) {
+          !CategoryBoxFilled(search.found)) {
         // Not filled yet: look again on the next round.
       } else if (search.found != nullptr && search.found != state->last) {
         // The category box is an editable drop-down: its text is the value
