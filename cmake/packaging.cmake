@@ -10,12 +10,15 @@ if(NOT WIN32)
 endif()
 
 set(tzq_shipped Stats tzq-replay)
+# README.txt lists tzq-check.exe and says how to use it only when it ships.
 if(TARGET tzq-check)
   list(APPEND tzq_shipped tzq-check)
   set(TZQ_README_CHECK_LINE
     "  tzq-check.exe    scores and cross-checks the logs of a whole contest\n")
+  file(READ ${PROJECT_SOURCE_DIR}/docs/README-check.txt.in TZQ_README_CHECK_SECTION)
 else()
   set(TZQ_README_CHECK_LINE "")
+  set(TZQ_README_CHECK_SECTION "")
 endif()
 # Only the DLL itself: its import library is of no use to a host that loads
 # it by name.

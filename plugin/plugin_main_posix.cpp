@@ -2,6 +2,8 @@
 // module, created when the library is loaded and destroyed when it is
 // unloaded.
 
+#include <cstdlib>
+
 #include "engine/message_boxes_headless.h"
 #include "engine/settings_store_headless.h"
 #include "host/host_link_headless.h"
@@ -24,7 +26,13 @@ struct Plugin {
   FolderExecutables executables;
   StatsModule module{Platform{&settings, &boxes, &headerDialog, &windows, &executables}};
 
-  Plugin() { windows.Bind(&module); }
+  Plugin() {
+    windows.Bind(&module);
+    headerDialog.SetStandingEdit([](CabrilloDialogFields* fields) {
+      const char* category = std::getenv(kHeaderDialogCategoryVariable);
+      if (category != nullptr && *category != '\0') fields->category = category;
+    });
+  }
 };
 
 Plugin* g_plugin = nullptr;

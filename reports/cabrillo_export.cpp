@@ -51,6 +51,9 @@ const CabrilloHeaderField kCabrilloHeaderFields[17] = {
     {&Fields::callsign, IDC_CAB_CALLSIGN, nullptr, nullptr, false, nullptr},
 };
 
+const char* const kCabrilloCategories[7] = {"SINGLE-OP A", "SINGLE-OP B", "SINGLE-OP C", "YL",
+                                            "LABRE",       "QRP",         "CHECKLOG"};
+
 int CCabrilloExport::PrepareHeader(const std::string& own_call, const COleDateTime& /*start*/,
                                    const COleDateTime& /*end*/, Settings& settings,
                                    HeaderDialog& dialog) {

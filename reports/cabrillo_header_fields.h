@@ -22,3 +22,8 @@ struct CabrilloHeaderField {
 // In the order the keys are written back after OK (a new settings file
 // lists them in that order).
 extern const CabrilloHeaderField kCabrilloHeaderFields[17];
+
+// The operator categories the dialog's category list offers, in its order.
+// The box is editable, so a header may hold other text too; tools that take
+// a category from the user offer exactly these.
+extern const char* const kCabrilloCategories[7];

@@ -9,8 +9,6 @@
 
 namespace {
 
-const char* const kCategories[] = {"SINGLE-OP A", "SINGLE-OP B", "SINGLE-OP C", "YL",
-                                   "LABRE",       "QRP",         "CHECKLOG"};
 const char* const kBands[] = {"ALL", "80M", "40M", "20M", "15M", "10M"};
 const char* const kTransmitters[] = {"ONE", "TWO", "UNLIMITED"};
 
@@ -67,7 +65,7 @@ INT_PTR CabrilloHeaderDialog::OnMessage(UINT message, WPARAM wparam, LPARAM) {
 }
 
 void CabrilloHeaderDialog::OnInitDialog() {
-  FillCombo(hwnd_, IDC_CAB_CATEGORY, kCategories);
+  FillCombo(hwnd_, IDC_CAB_CATEGORY, kCabrilloCategories);
   FillCombo(hwnd_, IDC_CAB_BAND, kBands);
   FillCombo(hwnd_, IDC_CAB_TRANSMITTER, kTransmitters);
   for (const CabrilloHeaderField& f : kCabrilloHeaderFields) {

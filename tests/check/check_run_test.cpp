@@ -137,7 +137,19 @@ TEST(CheckRun, ExitStatuses) {
     const char* in_stdout;
     const char* in_stderr;
   } cases[] = {
-      {"version", {"--version"}, 0, "tzq-check " TZQ_VERSION_TEXT "\n", ""},
+      {"version", {"--version"}, 0, "tzq-check " TZQ_VERSION_TEXT "\nplug-in ", ""},
+      // The plug-in beside the test, as beside the program.
+      {"the plug-in's version", {"--version"}, 0, " version " TZQ_VERSION_TEXT "\n", ""},
+      {"no plug-in there",
+       {"--plugin", "nowhere.so", "--version"},
+       0,
+       "nowhere.so: not found\n",
+       ""},
+      {"not the plug-in",
+       {"--plugin", "py2aa.cbr", "--version"},
+       0,
+       "py2aa.cbr: states no version",
+       ""},
       {"unknown option", {"--frob", "."}, 2, "", "--frob: unknown option"},
       {"bad window", {"--window", "3m", "."}, 2, "", "--window: '3m' is not a number"},
       {"no logs", {"--out", "x"}, 2, "", "no logs given"},

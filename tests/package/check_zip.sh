@@ -48,6 +48,11 @@ crlf=$(grep -c $'\r$' README.txt)
 [ "$lines" -gt 20 ] && [ "$lines" -eq "$crlf" ] ||
   fail "README.txt: $crlf of $lines lines end in CR LF"
 grep -qF "$version" README.txt || fail "README.txt does not name version $version"
+# Every program is listed, and shown at work on a command line.
+for program in tzq-replay.exe "$@"; do
+  grep -qE "^  $program +[a-z]" README.txt || fail "README.txt does not list $program"
+  grep -qE "^  $program [A-Za-z]:?[^ ]" README.txt || fail "README.txt shows no use of $program"
+done
 
 # The version resource's fixed part (after its signature FEEF04BD) holds the
 # file version as major, minor in one word and patch in the next.

@@ -145,6 +145,9 @@ TEST(ReplayRun, HeaderValuesReachOnlyTheirOwnRunUnlessASettingsFileIsChosen) {
     other.replace(pos, 5, "PY3ZZ");
   const std::string second = folder.Write("second.adi", other);
   const std::string settings = folder / "my.ini";
+  // A settings file as the plug-in in the host leaves it after a QRP export.
+  const std::string host_settings =
+      folder.Write("kolm.ini", "[Settings]\r\nCategory=QRP\r\nName=Caio\r\n");
   // Each export's header, run by run: the options given and what must not
   // show (an earlier run's value).
   struct Run {
@@ -161,6 +164,22 @@ TEST(ReplayRun, HeaderValuesReachOnlyTheirOwnRunUnlessASettingsFileIsChosen) {
       {{first, "--settings", settings, "--name", "Bia"}, "PY2AA.cbr", "\r\nNAME: Bia\r\n", nullptr},
       {{second, "--settings", settings}, "PY3ZZ.cbr", "\r\nNAME: Bia\r\n", nullptr},
       {{second}, "PY3ZZ.cbr", "\r\nNAME: \r\n", "Bia"},
+      // The category: the option's, else the settings file's, else the
+      // dialog's preset.
+      {{first, "--category", "yl"},
+       "PY2AA.cbr",
+       "\r\nCATEGORY-OPERATOR: YL\r\nCATEGORY-BAND: ALL\r\n",
+       nullptr},
+      {{second}, "PY3ZZ.cbr", "\r\nCATEGORY-OPERATOR: SINGLE-OP A\r\n", "OPERATOR: YL"},
+      {{first, "--settings", host_settings},
+       "PY2AA.cbr",
+       "\r\nCATEGORY-OPERATOR: QRP\r\n",
+       nullptr},
+      {{first, "--settings", settings, "--category", "LABRE"},
+       "PY2AA.cbr",
+       "\r\nCATEGORY-OPERATOR: LABRE\r\n",
+       nullptr},
+      {{second, "--settings", settings}, "PY3ZZ.cbr", "\r\nCATEGORY-OPERATOR: LABRE\r\n", nullptr},
   };
   for (Run& run : runs) {
     run.args.insert(run.args.end(), {"--cabrillo", "--out", folder / "out"});
@@ -172,7 +191,12 @@ TEST(ReplayRun, HeaderValuesReachOnlyTheirOwnRunUnlessASettingsFileIsChosen) {
       EXPECT_EQ(cbr.find(run.absent), std::string::npos) << cbr;
     }
   }
-  EXPECT_NE(folder.Read("my.ini").find("Name=Bia"), std::string::npos);
+  const std::string kept = folder.Read("my.ini");
+  EXPECT_NE(kept.find("Name=Bia"), std::string::npos) << kept;
+  EXPECT_NE(kept.find("Category=LABRE"), std::string::npos) << kept;
+  const std::string host_kept = folder.Read("kolm.ini");
+  EXPECT_NE(host_kept.find("Category=QRP"), std::string::npos) << host_kept;
+  EXPECT_NE(host_kept.find("Name=Caio"), std::string::npos) << host_kept;
 }
 
 TEST(ReplayRun, AnExportedCabrilloLogScoresAsItsAdif) {

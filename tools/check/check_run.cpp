@@ -14,6 +14,8 @@
 
 #include "engine/version.h"
 #include "tools/check/results_writer.h"
+#include "tools/plugin_loader/plugin_library.h"
+#include "tools/replay/replay_platform.h"
 
 namespace fs = std::filesystem;
 
@@ -148,24 +150,33 @@ std::string NormalisedText(const std::string& text) {
 }
 
 std::string CheckHelpText() {
-  return "Usage: tzq-check [OPTIONS] LOGS...\n"
-         "Scores every submitted TZQ log through the plug-in, cross-checks the logs\n"
-         "against each other and writes the results.\n"
-         "LOGS are log files or folders (their *.cbr, *.log and *.adi files), one log\n"
-         "per station.\n"
-         "\n"
-         "Options:\n"
-         "  --out DIR       where the results go (default ./results): results.txt,\n"
-         "                  results.csv, results.html and one CALL.ubn.txt per station\n"
-         "  --window MIN    how far apart in minutes two logs' times of one QSO may be\n"
-         "                  (default 3)\n"
-         "  --plugin PATH   plug-in to score with (default Stats.so / Stats.dll beside\n"
-         "                  the program)\n"
-         "  --version       print the version and exit\n"
-         "  -h, --help      this help\n"
-         "\n"
-         "Exit status: 0 every log scored; 1 a log was not scored (the others are\n"
-         "still checked) or the plug-in or output folder failed; 2 bad options.\n";
+  return R"(Usage: tzq-check [OPTIONS] LOG...
+
+Scores every submitted TZQ log through the plug-in, cross-checks the logs
+against each other and writes the results. LOG is a log file (Cabrillo or
+ADIF) or a folder, whose *.cbr, *.log and *.adi files are taken; one log per
+station.
+
+Options:
+  --out DIR         where the results go (default ./results, created):
+                    results.txt, results.csv, results.html and one
+                    CALL.ubn.txt per station.
+  --window MIN      how far apart two logs' times of one QSO may be, in
+                    minutes (0 to 1440, default 3).
+  --plugin PATH     the plug-in library to score with (default: Stats.so
+                    beside this program, else the installed one in
+                    ../lib/tzq-stats; Stats.dll beside tzq-check.exe in the
+                    Windows build).
+  -h, --help        show this text.
+  --version         print the version, and the plug-in's (read from its
+                    file, not loaded), and exit.
+
+Exit status:
+  0  every log was scored and the results written
+  1  a log was not scored (the others are still checked and the results
+     written), or the plug-in or the output folder failed
+  2  bad option; nothing was written
+)";
 }
 
 bool ParseCheckOptions(const std::vector<std::string>& args, CheckOptions* options,
@@ -331,7 +342,17 @@ int RunCheck(const std::vector<std::string>& args, std::ostream& out, std::ostre
     return 0;
   }
   if (options.version) {
-    out << kProgram << " " << TZQ_VERSION_TEXT << "\n";
+    // The plug-in decides every score, so its version matters as much as
+    // ours; which file would be loaded is what an installation gets wrong.
+    const std::string plugin =
+        options.plugin.empty() ? DefaultPluginPath() : fs::absolute(options.plugin).string();
+    const std::string version = StatedPluginVersion(plugin);
+    std::error_code ec;
+    out << kProgram << " " << TZQ_VERSION_TEXT << "\nplug-in " << plugin
+        << (!version.empty()         ? " version " + version
+            : fs::exists(plugin, ec) ? ": states no version (not the TZQ plug-in?)"
+                                     : ": not found")
+        << "\n";
     return 0;
   }
   std::error_code ec;

@@ -59,9 +59,7 @@ PluginReplayer::~PluginReplayer() = default;
 
 bool PluginReplayer::Open(const std::string& plugin, const std::string& work_folder,
                           std::string* error) {
-  const fs::path path = plugin.empty()
-                            ? fs::path(ProgramFolder()) / PluginLibrary::DefaultFileName()
-                            : fs::absolute(plugin);
+  const fs::path path = plugin.empty() ? fs::path(DefaultPluginPath()) : fs::absolute(plugin);
   if (!state_->library.Open(path.string(), error) || !state_->api.Resolve(state_->library, error)) {
     return false;
   }

@@ -9,15 +9,10 @@
 // category, island stations (PY0F, PY0S, PY0T), a few DX stations sending a
 // serial number. Like every real log it holds mistakes: dupes, mistyped
 // exchanges, a missing exchange, QSOs on other bands and in other modes.
-//
-//   tzq-loggen [--qsos N] [--seed N] [--out FILE]
-//   tzq-loggen --stations N [--qsos N] [--seed N] --out DIR   (a whole contest)
-// Defaults: 400 QSOs, seed 2024, standard output. examples/tzq-sample.adi is
-// the default output.
-//   --clean  a log of the same shape without a single problem QSO (no dupes,
-//            no mistakes, no DX serial numbers), to compare against
+// See --help.
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -28,6 +23,7 @@
 #include <tuple>
 #include <vector>
 
+#include "engine/file_io.h"
 #include "engine/version.h"
 #include "tools/loggen/contest_logs.h"
 #include "tools/loggen/loggen_random.h"
@@ -345,25 +341,82 @@ std::string Generate(int count, uint64_t seed) {
   return w.text();
 }
 
-int Usage(const char* message) {
-  std::fprintf(stderr, "tzq-loggen: %s\nUsage: tzq-loggen [--qsos N] [--seed N] [--out FILE]\n",
-               message);
+constexpr const char* kProgram = "tzq-loggen";
+
+const char* const kHelp = R"(Usage: tzq-loggen [--qsos N] [--seed N] [--clean] [--out FILE]
+       tzq-loggen --stations N [--qsos N] [--seed N] --out DIR
+
+Writes a TZQ contest log in ADIF, as a Windows logging program exports one,
+with the dupes and mistakes of a real log. The same options always give the
+same bytes; the default output is examples/tzq-sample.adi. With --stations
+it writes a whole contest instead.
+
+Options:
+  --qsos N          QSOs in the log (0 to 10000000, default 400); with
+                    --stations, about that many per log (default 100).
+  --seed N          the generator's seed (0 to 18446744073709551615, default
+                    2024).
+  --clean           a log of the same shape without a single problem QSO: no
+                    dupes, no mistakes, no DX stations. Not with --stations.
+  --out FILE        where the log goes (default: standard output), replaced
+                    whole or not at all.
+  --stations N      a whole contest of N stations (2 to 100000) into the
+                    folder --out DIR (created): one log per station, mostly
+                    Cabrillo, some ADIF, a few stations that send none, and
+                    fault-key.txt, the QSOs tzq-check must flag.
+  -h, --help        show this text.
+  --version         print the version and exit.
+
+Exit status:
+  0  the log (or the contest) was written
+  1  an output file or folder could not be written (the message names it
+     and says why)
+  2  bad option; nothing was written
+)";
+
+// A bad command line: nothing is written.
+int BadOption(const std::string& option, const std::string& message) {
+  std::fprintf(stderr, "%s: %s: %s\nTry '%s --help'.\n", kProgram, option.c_str(), message.c_str(),
+               kProgram);
   return 2;
+}
+
+int CannotWrite(const std::string& path, const std::string& what, const std::string& reason) {
+  std::fprintf(stderr, "%s: %s: %s: %s\n", kProgram, path.c_str(), what.c_str(), reason.c_str());
+  return 1;
+}
+
+std::string Reason(int error) {
+  return error != 0 ? std::strerror(error) : "the file could not be replaced";
+}
+
+// Digits only (no sign, no blanks), from `min` to `max`.
+bool ParseNumber(const std::string& text, uint64_t min, uint64_t max, uint64_t* value) {
+  if (text.empty()) return false;
+  uint64_t n = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    const unsigned digit = static_cast<unsigned>(c - '0');
+    if (n > (max - digit) / 10) return false;
+    n = n * 10 + digit;
+  }
+  if (n < min) return false;
+  *value = n;
+  return true;
 }
 
 // Contest mode: one log per station and the key of the injected faults,
 // written into the folder `out`.
-int WriteContest(const ContestOptions& options, const char* out) {
-  if (out == nullptr) return Usage("--stations needs --out DIR");
+int WriteContest(const ContestOptions& options, const std::string& out) {
   std::error_code ec;
   std::filesystem::create_directories(out, ec);
-  if (ec) return Usage("cannot create the output folder");
+  if (ec) return CannotWrite(out, "cannot create the output folder", ec.message());
   for (const auto& [name, bytes] : GenerateContest(options)) {
     const std::string path = (std::filesystem::path(out) / name).string();
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (f == nullptr) return Usage("cannot write into the output folder");
-    const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    if (std::fclose(f) != 0 || !ok) return Usage("cannot write into the output folder");
+    errno = 0;
+    if (!file_io::ReplaceContents(path, bytes)) {
+      return CannotWrite(path, "cannot write the output file", Reason(errno));
+    }
   }
   return 0;
 }
@@ -371,58 +424,68 @@ int WriteContest(const ContestOptions& options, const char* out) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  long count = 400;
-  unsigned long long seed = 2024;
-  const char* out = nullptr;
-  long stations = 0;
-  bool qsos_given = false;
+  uint64_t count = 400, seed = 2024, stations = 0;
+  std::string out;
+  bool qsos_given = false, out_given = false;
   for (int i = 1; i < argc; ++i) {
-    const bool has_value = i + 1 < argc;
-    char* end = nullptr;
-    if (std::strcmp(argv[i], "--qsos") == 0 && has_value) {
-      count = std::strtol(argv[++i], &end, 10);
-      if (*end != '\0' || count < 0 || count > 10000000) return Usage("bad --qsos");
-      qsos_given = true;
-    } else if (std::strcmp(argv[i], "--stations") == 0 && has_value) {
-      stations = std::strtol(argv[++i], &end, 10);
-      if (*end != '\0' || stations < 2 || stations > 100000) return Usage("bad --stations");
-    } else if (std::strcmp(argv[i], "--seed") == 0 && has_value) {
-      seed = std::strtoull(argv[++i], &end, 10);
-      if (*end != '\0') return Usage("bad --seed");
-    } else if (std::strcmp(argv[i], "--out") == 0 && has_value) {
-      out = argv[++i];
-    } else if (std::strcmp(argv[i], "--clean") == 0) {
+    const std::string option = argv[i];
+    auto value = [&](std::string* text) {
+      if (i + 1 >= argc) return false;
+      *text = argv[++i];
+      return true;
+    };
+    std::string text;
+    if (option == "--qsos" || option == "--seed" || option == "--stations") {
+      const uint64_t min = option == "--stations" ? 2 : 0;
+      const uint64_t max = option == "--qsos"       ? 10000000
+                           : option == "--stations" ? 100000
+                                                    : UINT64_MAX;
+      if (!value(&text)) return BadOption(option, "needs a number");
+      uint64_t n = 0;
+      if (!ParseNumber(text, min, max, &n)) {
+        return BadOption(option, "'" + text + "' is not a number from " + std::to_string(min) +
+                                     " to " + std::to_string(max));
+      }
+      (option == "--qsos" ? count : option == "--seed" ? seed : stations) = n;
+      qsos_given = qsos_given || option == "--qsos";
+    } else if (option == "--out") {
+      if (!value(&out) || out.empty()) return BadOption(option, "needs a file or folder");
+      out_given = true;
+    } else if (option == "--clean") {
       g_clean = true;
-    } else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-      std::printf(
-          "Usage: tzq-loggen [--qsos N] [--seed N] [--clean] [--out FILE]\n"
-          "       tzq-loggen --stations N [--qsos N] [--seed N] --out DIR\n"
-          "Writes a TZQ contest log in ADIF (default 400 QSOs, seed 2024, to stdout).\n"
-          "--clean leaves out dupes, mistakes and DX stations: no problem QSO at all.\n"
-          "With --stations: a whole contest, one log per station (about --qsos QSOs\n"
-          "each, default 100) and the key of the injected faults, fault-key.txt.\n");
+    } else if (option == "--help" || option == "-h") {
+      std::fputs(kHelp, stdout);
       return 0;
-    } else if (std::strcmp(argv[i], "--version") == 0) {
-      std::printf("tzq-loggen " TZQ_VERSION_TEXT "\n");
+    } else if (option == "--version") {
+      std::printf("%s " TZQ_VERSION_TEXT "\n", kProgram);
       return 0;
     } else {
-      return Usage("unknown or incomplete option");
+      return BadOption(option, "unknown option");
     }
   }
   if (stations > 0) {
+    if (!out_given) return BadOption("--stations", "needs --out DIR, the folder for the logs");
+    if (g_clean) return BadOption("--clean", "makes one log; a contest always has its faults");
     ContestOptions options;
     options.stations = static_cast<int>(stations);
     options.seed = seed;
-    if (qsos_given) options.qsosPerLog = static_cast<int>(std::max(1L, count));
+    if (qsos_given) options.qsosPerLog = static_cast<int>(std::max<uint64_t>(1, count));
     return WriteContest(options, out);
   }
   const std::string text = Generate(static_cast<int>(count), seed);
+  if (out_given) {
+    errno = 0;
+    if (!file_io::ReplaceContents(out, text)) {
+      return CannotWrite(out, "cannot write the output file", Reason(errno));
+    }
+    return 0;
+  }
 #if defined(_WIN32)
   _setmode(_fileno(stdout), _O_BINARY);  // the log's CR LF stays as it is
 #endif
-  std::FILE* f = out != nullptr ? std::fopen(out, "wb") : stdout;
-  if (f == nullptr) return Usage("cannot write the output file");
-  const bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-  if (out != nullptr && std::fclose(f) != 0) return Usage("cannot write the output file");
-  return ok ? 0 : 1;
+  errno = 0;
+  if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0) {
+    return CannotWrite("standard output", "cannot write the log", Reason(errno));
+  }
+  return 0;
 }

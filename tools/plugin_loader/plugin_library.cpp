@@ -1,8 +1,26 @@
 #include "tools/plugin_loader/plugin_library.h"
 
+#include <fstream>
 #include <iterator>
 
+#include "engine/version.h"
 #include "plugin/export_names.h"
+
+std::string StatedPluginVersion(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  const std::string content((std::istreambuf_iterator<char>(file)),
+                            std::istreambuf_iterator<char>());
+  const std::string lead = TZQ_PRODUCT_NAME " (Stats.dll) version ";
+  const size_t at = content.find(lead);
+  if (at == std::string::npos) return std::string();
+  const size_t start = at + lead.size();
+  size_t end = start;
+  while (end < content.size() &&
+         ((content[end] >= '0' && content[end] <= '9') || content[end] == '.')) {
+    ++end;
+  }
+  return content.substr(start, end - start);
+}
 
 bool PluginApi::Resolve(const PluginLibrary& library, std::string* error) {
   void** slots[12] = {

@@ -35,6 +35,12 @@ class PluginLibrary {
   void* handle_ = nullptr;
 };
 
+// The version a plug-in file states in its report's credit line
+// (engine/version.h), read from the file without loading it: loading would
+// run the plug-in's start-up, and asking it would take a scored report. ""
+// when the file cannot be read or states none (not this plug-in).
+std::string StatedPluginVersion(const std::string& path);
+
 // Every entry point of the plug-in, resolved by its decorated name.
 struct PluginApi {
   AddData0Fn AddData0 = nullptr;

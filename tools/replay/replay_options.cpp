@@ -4,6 +4,7 @@
 #include <map>
 
 #include "engine/text.h"
+#include "reports/cabrillo_header_fields.h"
 #include "tools/replay/input_error.h"
 #include "tools/replay/qso_mapping.h"
 
@@ -54,6 +55,16 @@ int64_t ParsePeriodTime(const std::string& text, bool end) {
                      "'" + text + "' is not a date (YYYY-MM-DD or YYYY-MM-DDTHH:MM[:SS] expected)");
   }
   return (year * 10000LL + month * 100 + day) * 1000000 + hour * 10000 + minute * 100 + second;
+}
+
+// "SINGLE-OP A, SINGLE-OP B, ... or CHECKLOG".
+std::string CategoryChoices() {
+  std::string text;
+  const size_t n = std::size(kCabrilloCategories);
+  for (size_t i = 0; i < n; ++i) {
+    text += (i == 0 ? "" : i + 1 == n ? " or " : ", ") + std::string(kCabrilloCategories[i]);
+  }
+  return text;
 }
 
 bool HasControlCharacter(const std::string& text) {
@@ -134,6 +145,22 @@ ReplayOptions ParseReplayOptions(const std::vector<std::string>& args) {
         throw InputError("", 0, arg,
                          "'" + mode + "' is not a contest mode (RTTY, BPSK31, BPSK63, BPSK125)");
       }
+    } else if (arg == "--category") {
+      // The header dialog's choices, in any letter case; the dialog's
+      // spelling goes into the settings file, from where the replay picks it
+      // in the dialog.
+      const std::string given = value(("a category: " + CategoryChoices()).c_str());
+      const char* category = nullptr;
+      for (const char* c : kCabrilloCategories) {
+        if (text::ToUpper(given) == c) category = c;
+      }
+      if (category == nullptr) {
+        throw InputError(
+            "", 0, arg,
+            "'" + given + "' is not a category of the header dialog (" + CategoryChoices() + ")");
+      }
+      if (header.count("Category") == 0) header_order.push_back("Category");
+      header["Category"] = category;
     } else if (arg == "--settings") {
       options.settingsFile = value("a settings file");
       if (options.settingsFile.empty()) throw InputError("", 0, arg, "needs a settings file");
@@ -226,11 +253,20 @@ Options:
       --address TEXT, --city TEXT, --postcode TEXT, --country TEXT,
       --operators TEXT, --soapbox TEXT
                     (--operators and --soapbox may be repeated, one line each)
+  --category CATEGORY
+                    the CATEGORY-OPERATOR line, one of the header dialog's
+                    choices: SINGLE-OP A, SINGLE-OP B, SINGLE-OP C, YL, LABRE,
+                    QRP or CHECKLOG (quote the blank: "SINGLE-OP A").
+                    Default: the Category the settings file holds, else
+                    SINGLE-OP A.
   --settings FILE   use FILE as the plug-in's settings file and write it back
-                    afterwards, so header values carry over between runs.
-  --plugin PATH     the plug-in library to load (default: Stats.so, or
-                    Stats.dll in the Windows build, beside this program).
+                    afterwards, so header values (the category too) carry
+                    over between runs.
+  --plugin PATH     the plug-in library to load (default: Stats.so beside
+                    this program, else the installed one in ../lib/tzq-stats;
+                    Stats.dll beside tzq-replay.exe in the Windows build).
   -h, --help        show this text.
+  --version         print the version and exit.
   Options may also be written --option=VALUE.
 
 How ADIF fields become the plug-in's QSO (values trimmed of white space):

@@ -1,7 +1,11 @@
 #include <unistd.h>
 
 #include <climits>
+#include <cstdlib>
+#include <filesystem>
 
+#include "reports/header_dialog_headless.h"
+#include "tools/plugin_loader/plugin_library.h"
 #include "tools/replay/replay_platform.h"
 
 std::string ProgramFolder() {
@@ -13,12 +17,35 @@ std::string ProgramFolder() {
   return slash == std::string::npos ? "." : program.substr(0, slash);
 }
 
+std::string DefaultPluginPath() {
+  const std::filesystem::path folder = ProgramFolder(), name = PluginLibrary::DefaultFileName();
+  const std::string beside = (folder / name).string();
+  // The program's folder has no symbolic links (the kernel resolved them),
+  // so ".." may be taken away by the text alone.
+  const std::string installed =
+      (folder / TZQ_PLUGIN_FROM_PROGRAM / name).lexically_normal().string();
+  return access(beside.c_str(), F_OK) != 0 && access(installed.c_str(), F_OK) == 0 ? installed
+                                                                                   : beside;
+}
+
 void UseBinaryStandardStreams() {}
 
 struct ModalWindowAnswerer::State {};
 
-ModalWindowAnswerer::ModalWindowAnswerer() = default;
-ModalWindowAnswerer::~ModalWindowAnswerer() = default;
+ModalWindowAnswerer::ModalWindowAnswerer(const std::string& category) : state_(new State) {
+  // Unset when there is no category, so that a value left in the user's
+  // environment picks nothing.
+  if (category.empty()) {
+    unsetenv(kHeaderDialogCategoryVariable);
+  } else {
+    setenv(kHeaderDialogCategoryVariable, category.c_str(), 1);
+  }
+}
+
+ModalWindowAnswerer::~ModalWindowAnswerer() {
+  unsetenv(kHeaderDialogCategoryVariable);
+}
+
 int ModalWindowAnswerer::answered() const {
   return 0;
 }

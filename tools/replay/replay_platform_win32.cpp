@@ -7,6 +7,8 @@
 #include <cstring>
 #include <thread>
 
+#include "resources/resource.h"
+#include "tools/plugin_loader/plugin_library.h"
 #include "tools/replay/replay_platform.h"
 
 std::string ProgramFolder() {
@@ -18,6 +20,10 @@ std::string ProgramFolder() {
   return slash == std::string::npos ? "." : program.substr(0, slash);
 }
 
+std::string DefaultPluginPath() {
+  return ProgramFolder() + "\\" + PluginLibrary::DefaultFileName();
+}
+
 void UseBinaryStandardStreams() {
   std::fflush(stdout);
   std::fflush(stderr);
@@ -27,6 +33,7 @@ void UseBinaryStandardStreams() {
 }
 
 struct ModalWindowAnswerer::State {
+  std::string category;  // picked in the header dialog before OK; "" none
   std::atomic<bool> stop{false};
   std::atomic<int> answered{0};
   HWND last = nullptr;  // the window answered most recently, not to be answered twice
@@ -56,15 +63,39 @@ BOOL CALLBACK FindModal(HWND window, LPARAM param) {
   return FALSE;
 }
 
+// The header dialog fills its boxes while it initialises; a category typed
+// in before that would be overwritten by the preset, which is never empty.
+bool CategoryBoxFilled(HWND dialog) {
+  char category[8] = "";
+  GetDlgItemTextA(dialog, IDC_CAB_CATEGORY, category, sizeof category);
+  return category[0] != '\0';
+}
+
+bool IsHeaderDialog(HWND dialog) {
+  char title[16] = "";
+  GetWindowTextA(dialog, title, sizeof title);
+  return std::strcmp(title, "TZQ") == 0;
+}
+
 }  // namespace
 
-ModalWindowAnswerer::ModalWindowAnswerer() : state_(new State) {
+ModalWindowAnswerer::ModalWindowAnswerer(const std::string& category) : state_(new State) {
   State* state = state_.get();
+  state->category = category;
   state->watcher = std::thread([state] {
     while (!state->stop.load()) {
       Search search{GetCurrentProcessId(), nullptr};
       EnumWindows(FindModal, reinterpret_cast<LPARAM>(&search));
-      if (search.found != nullptr && search.found != state->last) {
+      const bool header = search.found != nullptr && IsHeaderDialog(search.found);
+      if (header && search.found != state->last && !state->category.empty() &&
+          !CategoryBoxFilled(search.found)) {
+        // Not filled yet: look again on the next round.
+      } else if (search.found != nullptr && search.found != state->last) {
+        // The category box is an editable drop-down: its text is the value
+        // the dialog takes on OK, as if the operator had picked the entry.
+        if (header && !state->category.empty()) {
+          SetDlgItemTextA(search.found, IDC_CAB_CATEGORY, state->category.c_str());
+        }
         // Pressing the dialog's own OK button runs its OK handler exactly as
         // a click does (the header dialog then stores its fields).
         HWND ok = GetDlgItem(search.found, IDOK);

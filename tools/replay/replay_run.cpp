@@ -109,9 +109,8 @@ int RunReplay(const std::vector<std::string>& args, std::ostream& out, std::ostr
 
   // Everything the run needs from the file system is resolved before the
   // working folder changes.
-  const fs::path plugin = options.plugin.empty()
-                              ? fs::path(ProgramFolder()) / PluginLibrary::DefaultFileName()
-                              : fs::absolute(options.plugin);
+  const fs::path plugin =
+      options.plugin.empty() ? fs::path(DefaultPluginPath()) : fs::absolute(options.plugin);
   PluginLibrary library;
   PluginApi api;
   std::string error;

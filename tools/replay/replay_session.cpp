@@ -178,9 +178,15 @@ ReplayOutcome ReplayThroughPlugin(const PluginApi& api, const std::vector<const 
       }
     }
 
+    // The header dialog always opens on its preset category. The replay
+    // answers it as an operator who picks the category the settings file
+    // holds (the one an earlier export stored, or --category's), so the
+    // export and the file keep it.
+    const std::string category = settings.Read(kSettingsFile, "Settings", "Category", "", 100);
+
     if (setup.html) api.setVersion(kHostName);
     std::unique_ptr<ModalWindowAnswerer> answerer;
-    if (setup.cabrillo) answerer = std::make_unique<ModalWindowAnswerer>();
+    if (setup.cabrillo) answerer = std::make_unique<ModalWindowAnswerer>(category);
 
     HostDate start = DateOf(setup.periodStart), end = DateOf(setup.periodEnd);
     CallReset(api.ResetStats0, setup.cabrillo ? 1 : 0, setup.ownCall.c_str(), &start, &end);
@@ -242,6 +248,10 @@ ReplayOutcome ReplayThroughPlugin(const PluginApi& api, const std::vector<const 
         outcome.written.push_back(cabrillo_file);
         if (!text::EndsWith(content, "END-OF-LOG:\r\n")) {
           outcome.problems.push_back(cabrillo_file + ": incomplete (no END-OF-LOG line)");
+        } else if (!category.empty() && content.find("\r\nCATEGORY-OPERATOR: " + category +
+                                                     "\r\n") == std::string::npos) {
+          outcome.problems.push_back(cabrillo_file +
+                                     ": the header dialog did not take the category " + category);
         }
       }
     }

@@ -42,8 +42,10 @@ struct ReplaySetup {
   std::string ownCall;      // handed to the reset; names the Cabrillo file
   int64_t periodStart = 0;  // YYYYMMDDHHMMSS, handed to the reset
   int64_t periodEnd = 0;
-  bool html = false;      // announce a host first: HTML report
-  bool cabrillo = false;  // export reset: the plug-in writes <own call>.cbr
+  bool html = false;  // announce a host first: HTML report
+  // Export reset: the plug-in writes <own call>.cbr. Its header dialog is
+  // confirmed with the category the settings file holds picked, if any.
+  bool cabrillo = false;
   // Plugins/TZQ.ini starts empty unless this is set (the caller put the
   // file there on purpose); then `settings` are written into it, in order.
   bool keepSettings = false;
