@@ -107,9 +107,10 @@ TEST(CheckRun, ScoresAndTablesThroughThePlugin) {
   ASSERT_EQ(RunCheck({folder.path(), "--out", "res"}, out, err), 0) << err.str();
   const std::string text = folder.Read("res/results.txt");
   EXPECT_NE(text.find("\r\nSINGLE-OP A\r\n"), std::string::npos) << text;
-  EXPECT_NE(text.find("    1  PY2AA                    2             1     1              8"
-                      "              2   75.0%\r\n"),
-            std::string::npos)
+  EXPECT_NE(
+      text.find("    1  PY2AA                    2             1     1              8"
+                "              2   75.0%      2       0       0       0       0     0      -\r\n"),
+      std::string::npos)
       << text;
   EXPECT_NE(text.find("\r\nCHECKLOG\r\n       Call          QSOs\r\n       PY1CC"),
             std::string::npos)
