@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
 #include <sstream>
 
 #include "engine/version.h"
@@ -28,10 +29,14 @@ std::vector<std::string> KeyLines(const std::string& key) {
   return lines;
 }
 
-// The checker's flagged QSOs in the key's form.
+// The checker's flagged QSOs and corrected clocks in the key's form.
 std::vector<std::string> FlaggedLines(const CheckOutcome& outcome) {
   std::vector<std::string> lines;
   for (const StationResult& r : outcome.stations) {
+    if (r.clock.applied) {
+      lines.push_back(r.call + " CLOCK-OFFSET " + (r.clock.minutes > 0 ? "+" : "") +
+                      std::to_string(r.clock.minutes));
+    }
     for (size_t i = 0; i < r.qsos.size(); ++i) {
       const Verdict v = r.findings[i].verdict;
       if (v == Verdict::kConfirmed || v == Verdict::kAccepted) continue;
@@ -46,36 +51,56 @@ std::vector<std::string> FlaggedLines(const CheckOutcome& outcome) {
   return lines;
 }
 
-TEST(CheckRun, GeneratedContestGivesExactlyTheInjectedFaults) {
-  TempFolder folder;
-  std::string key;
-  ContestOptions contest;
-  contest.stations = 30;
-  contest.seed = 11;
-  contest.qsosPerLog = 80;
-  for (const auto& [name, bytes] : GenerateContest(contest)) {
-    folder.Write(name, bytes);
-    if (name == kContestKeyFile) key = bytes;
-  }
-  // The key must exercise every rule, or matching it proves little.
-  for (const char* verdict : {" NOT-IN-LOG ", " BUSTED-CALL ", " BUSTED-EXCHANGE ", " UNIQUE "}) {
-    EXPECT_NE(key.find(verdict), std::string::npos) << verdict;
-  }
+// The lines of `a` that `b` lacks, both sorted.
+std::vector<std::string> Lacking(const std::vector<std::string>& a,
+                                 const std::vector<std::string>& b) {
+  std::vector<std::string> out;
+  std::set_difference(a.begin(), a.end(), b.begin(), b.end(), std::back_inserter(out));
+  return out;
+}
 
-  CheckOptions options;
-  options.logs = {folder.path()};
-  options.outDir = folder.path() + "/results";
-  CheckOutcome outcome;
-  std::string error;
-  ASSERT_TRUE(CheckContest(options, &outcome, &error)) << error;
-  ASSERT_EQ(outcome.stations.size(), 30u);
-  for (const StationResult& r : outcome.stations) {
-    EXPECT_TRUE(r.scored) << r.file << ": " << r.reason;
-    // Only removals lower the score, and every removal that touched a
-    // counted QSO shows in the checked replay.
-    EXPECT_LE(r.checked.score, r.claimed.score) << r.call;
+TEST(CheckRun, GeneratedContestGivesExactlyTheInjectedFaults) {
+  const struct {
+    int stations;
+    uint64_t seed;
+    int qsos;
+  } sizes[] = {{30, 11, 80}, {150, 4, 60}};
+  for (const auto& size : sizes) {
+    TempFolder folder;
+    std::string key;
+    ContestOptions contest;
+    contest.stations = size.stations;
+    contest.seed = size.seed;
+    contest.qsosPerLog = size.qsos;
+    for (const auto& [name, bytes] : GenerateContest(contest)) {
+      folder.Write(name, bytes);
+      if (name == kContestKeyFile) key = bytes;
+    }
+    // The key must exercise every rule, or matching it proves little: both
+    // kinds of busted call, and clocks an hour and 7 minutes off.
+    for (const char* kind :
+         {" NOT-IN-LOG ", " BUSTED-CALL ", " BUSTED-EXCHANGE ", " UNIQUE ", " WRONG-BAND ",
+          " WRONG-MODE ", "which sent no log", " CLOCK-OFFSET +60 ", " CLOCK-OFFSET -7 "}) {
+      EXPECT_NE(key.find(kind), std::string::npos) << size.stations << ":" << kind;
+    }
+
+    CheckOptions options;
+    options.logs = {folder.path()};
+    options.outDir = folder.path() + "/results";
+    CheckOutcome outcome;
+    std::string error;
+    ASSERT_TRUE(CheckContest(options, &outcome, &error)) << error;
+    ASSERT_EQ(outcome.stations.size(), static_cast<size_t>(size.stations));
+    for (const StationResult& r : outcome.stations) {
+      EXPECT_TRUE(r.scored) << r.file << ": " << r.reason;
+      // Only removals lower the score, and every removal that touched a
+      // counted QSO shows in the checked replay.
+      EXPECT_LE(r.checked.score, r.claimed.score) << r.call;
+    }
+    const std::vector<std::string> found = FlaggedLines(outcome), injected = KeyLines(key);
+    EXPECT_EQ(Lacking(injected, found), std::vector<std::string>{}) << size.stations << " missed";
+    EXPECT_EQ(Lacking(found, injected), std::vector<std::string>{}) << size.stations << " invented";
   }
-  EXPECT_EQ(FlaggedLines(outcome), KeyLines(key));
 }
 
 std::string Cabrillo(const std::string& call, const std::string& category,

@@ -135,7 +135,10 @@ std::vector<std::vector<QsoFinding>> CrossCheck(const std::vector<CheckStation>&
 
   // Clocks: each log against its partners' times as sent, then the clear
   // offsets taken off. A whole log moves by one amount, so its time order,
-  // and with it by_time, stays as it is.
+  // and with it by_time, stays as it is. Times are compared to the minute:
+  // Cabrillo keeps no seconds, and an ADIF log's seconds against a
+  // Cabrillo log's would lean every difference by half a minute.
+  const auto minute = [](long long t) { return t >= 0 ? t - t % 60 : t - (60 + t % 60) % 60; };
   std::vector<ClockOffset> offsets(n);
   std::vector<long long> differences;
   for (int a = 0; a < n; ++a) {
@@ -148,7 +151,7 @@ std::vector<std::vector<QsoFinding>> CrossCheck(const std::vector<CheckStation>&
       for (const Entry* f = from; f != to; ++f) {
         if (f->call == own[a] && (best < 0 || gap(e.t, f->t) < best)) {
           best = gap(e.t, f->t);
-          difference = e.t - f->t;
+          difference = minute(e.t) - minute(f->t);
         }
       }
       if (best >= 0) differences.push_back(difference);

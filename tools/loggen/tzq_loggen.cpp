@@ -358,14 +358,17 @@ int WriteContest(const ContestOptions& options, const char* out) {
   std::error_code ec;
   std::filesystem::create_directories(out, ec);
   if (ec) return Usage("cannot create the output folder");
-  for (const auto& [name, bytes] : GenerateContest(options)) {
-    const std::string path = (std::filesystem::path(out) / name).string();
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (f == nullptr) return Usage("cannot write into the output folder");
-    const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    if (std::fclose(f) != 0 || !ok) return Usage("cannot write into the output folder");
-  }
-  return 0;
+  // Each log goes to disk as soon as it is made: a contest of 100,000 logs
+  // is never held whole.
+  const bool written =
+      GenerateContest(options, [out](const std::string& name, const std::string& bytes) {
+        const std::string path = (std::filesystem::path(out) / name).string();
+        std::FILE* f = std::fopen(path.c_str(), "wb");
+        if (f == nullptr) return false;
+        const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+        return std::fclose(f) == 0 && ok;
+      });
+  return written ? 0 : Usage("cannot write into the output folder");
 }
 
 }  // namespace
@@ -385,7 +388,9 @@ int main(int argc, char** argv) {
       qsos_given = true;
     } else if (std::strcmp(argv[i], "--stations") == 0 && has_value) {
       stations = std::strtol(argv[++i], &end, 10);
-      if (*end != '\0' || stations < 2 || stations > 100000) return Usage("bad --stations");
+      if (*end != '\0' || stations < 2 || stations > kMaxContestStations) {
+        return Usage("bad --stations");
+      }
     } else if (std::strcmp(argv[i], "--seed") == 0 && has_value) {
       seed = std::strtoull(argv[++i], &end, 10);
       if (*end != '\0') return Usage("bad --seed");
@@ -400,7 +405,9 @@ int main(int argc, char** argv) {
           "Writes a TZQ contest log in ADIF (default 400 QSOs, seed 2024, to stdout).\n"
           "--clean leaves out dupes, mistakes and DX stations: no problem QSO at all.\n"
           "With --stations: a whole contest, one log per station (about --qsos QSOs\n"
-          "each, default 100) and the key of the injected faults, fault-key.txt.\n");
+          "each, default 100) and the key of the injected faults, fault-key.txt.\n"
+          "--stations takes 2 to 100000 logs, and --stations times --qsos at most\n"
+          "20000000 QSO lines.\n");
       return 0;
     } else if (std::strcmp(argv[i], "--version") == 0) {
       std::printf("tzq-loggen " TZQ_VERSION_TEXT "\n");
@@ -410,6 +417,9 @@ int main(int argc, char** argv) {
     }
   }
   if (stations > 0) {
+    if (qsos_given && static_cast<long long>(stations) * count > kMaxContestQsoLines) {
+      return Usage("--stations times --qsos is above 20000000 QSO lines");
+    }
     ContestOptions options;
     options.stations = static_cast<int>(stations);
     options.seed = seed;
