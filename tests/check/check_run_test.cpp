@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <iterator>
 #include <sstream>
 
@@ -155,6 +156,19 @@ TEST(CheckRun, ScoresAndTablesThroughThePlugin) {
   EXPECT_FALSE(folder.Exists("res/.plugin-work"));
 }
 
+TEST(CheckRun, QsoTimesInTheReports) {
+  const struct {
+    double ole_days;
+    const char* text;
+  } cases[] = {
+      {45351.0 + 86340.0 / 86400, "2024-02-29 2359"},  // a leap day keeps its year
+      {45352.0, "2024-03-01 0000"},
+      {45291.0 + 43500.0 / 86400, "2023-12-31 1205"},
+      {36585.0 + 23400.0 / 86400, "2000-02-29 0630"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(QsoTimeText(c.ole_days), c.text);
+}
+
 TEST(CheckRun, ExitStatuses) {
   const struct {
     const char* name;
@@ -162,13 +176,49 @@ TEST(CheckRun, ExitStatuses) {
     int status;
     const char* in_stdout;
     const char* in_stderr;
+    const char* in_results;  // in res/results.txt; nullptr: not written
   } cases[] = {
-      {"version", {"--version"}, 0, "tzq-check " TZQ_VERSION_TEXT "\n", ""},
-      {"unknown option", {"--frob", "."}, 2, "", "--frob: unknown option"},
-      {"bad window", {"--window", "3m", "."}, 2, "", "--window: '3m' is not a number"},
-      {"no logs", {"--out", "x"}, 2, "", "no logs given"},
-      {"unreadable log", {".", "--out", "res"}, 1, "", "bad.adi: 1: CALL: declares 40 bytes"},
-      {"two logs of one station", {".", "--out", "res"}, 1, "", "more than one log of PY3BB"},
+      {"version", {"--version"}, 0, "tzq-check " TZQ_VERSION_TEXT "\n", "", nullptr},
+      {"unknown option", {"--frob", "."}, 2, "", "--frob: unknown option", nullptr},
+      {"bad window", {"--window", "3m", "."}, 2, "", "--window: '3m' is not a number", nullptr},
+      {"a day's window",
+       {"--window", "1440", ".", "--out", "res"},
+       0,
+       "",
+       "3 logs scored",
+       "within 1440 minutes"},
+      {"more than a day's window",
+       {"--window", "1441", "."},
+       2,
+       "",
+       "--window: '1441' is not a number of minutes from 0 to 1440",
+       nullptr},
+      {"no logs", {"--out", "x"}, 2, "", "no logs given", nullptr},
+      {"unreadable log",
+       {".", "--out", "res"},
+       1,
+       "",
+       "bad.adi: 1: CALL: declares 40 bytes",
+       "\r\nNot scored\r\n  ./bad.adi: 1: CALL: declares 40 bytes"},
+      // The not-scored list names the file as given and the call its header holds.
+      {"unreadable Cabrillo log",
+       {".", "--out", "res"},
+       1,
+       "",
+       "late.cbr",
+       "\r\nNot scored\r\n  ./late.cbr (PY9ZZ): "},
+      {"two logs of one station",
+       {".", "--out", "res"},
+       1,
+       "",
+       "more than one log of PY3BB",
+       "\r\nNot scored\r\n  ./py3bb"},
+      {"a results file that cannot be written",
+       {".", "--out", "res"},
+       1,
+       "",
+       "cannot write res",
+       nullptr},
   };
   for (const auto& c : cases) {
     TempFolder folder;
@@ -176,6 +226,13 @@ TEST(CheckRun, ExitStatuses) {
     if (std::string(c.name) == "unreadable log") {
       // A record cut off inside a value: the file is damaged, not one QSO.
       folder.Write("bad.adi", "<STATION_CALLSIGN:5>PY9ZZ<CALL:40>PY2AA");
+    }
+    if (std::string(c.name) == "unreadable Cabrillo log") {
+      folder.Write("late.cbr", Cabrillo("PY9ZZ", "", {}) +
+                                   "QSO: 7040 RY 2024-06-08 1000 PY9ZZ 599 AM PY2AA 599 SP\r\n");
+    }
+    if (std::string(c.name) == "a results file that cannot be written") {
+      std::filesystem::create_directories(folder.path() + "/res/results.csv");
     }
     if (std::string(c.name) == "two logs of one station") {
       folder.Write("py3bb-again.adi",
@@ -186,9 +243,11 @@ TEST(CheckRun, ExitStatuses) {
     EXPECT_EQ(RunCheck(c.args, out, err), c.status) << c.name << "\n" << err.str();
     EXPECT_NE(out.str().find(c.in_stdout), std::string::npos) << c.name << "\n" << out.str();
     EXPECT_NE(err.str().find(c.in_stderr), std::string::npos) << c.name << "\n" << err.str();
-    if (c.status == 1) {
-      // The other logs are still scored and the failure is listed.
-      EXPECT_NE(folder.Read("res/results.txt").find("\r\nNot scored\r\n"), std::string::npos);
+    if (c.in_results != nullptr) {
+      // The other logs are still scored and any failure is listed.
+      EXPECT_NE(folder.Read("res/results.txt").find(c.in_results), std::string::npos)
+          << c.name << "\n"
+          << folder.Read("res/results.txt");
       EXPECT_TRUE(folder.Exists("res/PY2AA.ubn.txt")) << c.name;
     }
   }

@@ -180,12 +180,11 @@ TEST(CrossCheck, FindingsNameTheOtherLine) {
       // nearer line with another call, wherever the two stand.
       {"not in log, our call's line after a nearer one",
        {"PY2AA | PY3BB 20m RTTY 150000 SP RS",
-        "PY3BB | PY2AA 40m RTTY 100100 RS SP | PY5ZZ 20m RTTY 140000 RS PR | PY2AA 10m RTTY "
-        "153000 RS SP"},
+        "PY3BB | PY5ZZ 20m RTTY 145900 RS PR | PY2AA 10m RTTY 170000 RS SP"},
        0,
        Verdict::kNotInLog,
        1,
-       2,
+       1,
        0},
       {"not in log, our call's line before a nearer one",
        {"PY2AA | PY3BB 20m RTTY 150000 SP RS",
