@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <iterator>
+#include <map>
 #include <sstream>
 
 #include "engine/version.h"
@@ -154,6 +155,68 @@ TEST(CheckRun, ScoresAndTablesThroughThePlugin) {
             std::string::npos)
       << ubn;
   EXPECT_FALSE(folder.Exists("res/.plugin-work"));
+}
+
+// PY2AA's clock ran an hour fast: five stations logged it an hour earlier.
+// PY3BB logged PY4CC on 20 m, PY4CC logged PY3BB on 40 m. PY6EE logged
+// PY9XY, which sent no log, while three logs held PY9XX on 40 m.
+TEST(CheckRun, EachVerdictHasItsReportLineAndItsCount) {
+  TempFolder folder;
+  const char* const partners[] = {"PY3BB", "PY4CC", "PY5DD", "PY6EE", "PY7FF"};
+  const char* const areas[] = {"RS", "MG", "PR", "BA", "PE"};
+  std::vector<std::string> own;
+  std::map<std::string, std::vector<std::string>> logs;
+  for (int i = 0; i < 5; ++i) {
+    const std::string minute = std::to_string(10 + 2 * i);
+    own.push_back("7040 RY 2024-06-08 11" + minute + " PY2AA 599 SP " + partners[i] + " 599 " +
+                  areas[i]);
+    logs[partners[i]].push_back("7040 RY 2024-06-08 10" + minute + " " + partners[i] + " 599 " +
+                                areas[i] + " PY2AA 599 SP");
+  }
+  logs["PY3BB"].push_back("14040 RY 2024-06-08 1200 PY3BB 599 RS PY4CC 599 MG");
+  logs["PY4CC"].push_back("7040 RY 2024-06-08 1201 PY4CC 599 MG PY3BB 599 RS");
+  logs["PY3BB"].push_back("7042 RY 2024-06-08 1250 PY3BB 599 RS PY9XX 599 AM");
+  logs["PY4CC"].push_back("7042 RY 2024-06-08 1300 PY4CC 599 MG PY9XX 599 AM");
+  logs["PY5DD"].push_back("7042 RY 2024-06-08 1310 PY5DD 599 PR PY9XX 599 AM");
+  logs["PY6EE"].push_back("7042 RY 2024-06-08 1305 PY6EE 599 BA PY9XY 599 AM");
+  folder.Write("py2aa.cbr", Cabrillo("PY2AA", "", own));
+  for (const auto& [call, qsos] : logs) folder.Write(call + ".cbr", Cabrillo(call, "", qsos));
+  std::ostringstream out, err;
+  ASSERT_EQ(RunCheck({folder.path(), "--out", "res"}, out, err), 0) << err.str();
+
+  const struct {
+    const char* file;
+    const char* text;
+  } expected[] = {
+      {"res/PY2AA.ubn.txt",
+       "Clock: your log's clock ran 60 min fast; times corrected for the check (5 of the 5"},
+      {"res/PY2AA.ubn.txt", "Removed from the score\r\n  none\r\n"},
+      {"res/PY3BB.ubn.txt",
+       "WRONG BAND       20m  RTTY    2024-06-08 1200  PY3BB      599 RS     PY4CC"},
+      {"res/PY3BB.ubn.txt", "    PY4CC's line: 40m  RTTY    2024-06-08 1201  PY4CC"},
+      {"res/PY4CC.ubn.txt", "WRONG BAND       40m  RTTY    2024-06-08 1201"},
+      {"res/PY3BB.ubn.txt",
+       "removed 1 (0 not in log, 0 busted call, 0 busted exchange, 1 wrong "
+       "band, 0 wrong mode)"},
+      {"res/PY6EE.ubn.txt", "BUSTED CALL      40m  RTTY    2024-06-08 1305"},
+      {"res/PY6EE.ubn.txt",
+       "    PY9XY sent no log and is in your log only; PY9XX is in 3 other logs on 40m within 30 "
+       "min\r\n    PY4CC's nearest line: 40m  RTTY    2024-06-08 1300"},
+      // Not in log, busted call, busted exchange, wrong band, wrong mode,
+      // unique, clock.
+      {"res/results.csv", ",PY2AA,5,5,"},
+      {"res/results.csv", ",0,0,0,0,0,0,60,"},
+      {"res/results.csv", ",0,0,0,1,0,0,,"},
+      {"res/results.csv", ",0,1,0,0,0,0,,"},
+      {"res/results.txt", "      0       0       0       0     0    +60\r\n"},
+      {"res/results.txt", "      0       0       1       0     0      -\r\n"},
+      {"res/results.html", "<th class=\"n\">Wrong band</th>"},
+  };
+  for (const auto& e : expected) {
+    EXPECT_NE(folder.Read(e.file).find(e.text), std::string::npos)
+        << e.file << " lacks " << e.text << "\n"
+        << folder.Read(e.file);
+  }
 }
 
 TEST(CheckRun, QsoTimesInTheReports) {
