@@ -232,8 +232,12 @@ TEST(CrossCheck, ClockOffsetsTakenOffWhenClear) {
     int offset;
     bool applied;
     const char* letters;  // PY2AA's verdicts
+    // Also a QSO that PY2AA logged on 20 m and PY3AA on 15 m, at the same
+    // time once the offset is off.
+    bool wrong_band = false;
   } cases[] = {
       {"an hour fast", {60, 60, 61, 60, 59, 60}, 60, true, "CCCCCC"},
+      {"an hour fast, a band wrong", {60, 60, 61, 60, 59, 60}, 60, true, "CCCCCCW", true},
       {"seven minutes slow, one QSO also off by ten", {-7, -7, -8, -6, -7, 3}, -7, true, "CCCCCN"},
       {"Brazilian local time", {-180, -180, -180, -181, -180}, -180, true, "CCCCC"},
       {"four QSOs say nothing", {60, 60, 60, 60}, 60, false, "NNNN"},
@@ -241,24 +245,32 @@ TEST(CrossCheck, ClockOffsetsTakenOffWhenClear) {
       {"a minute is left to the window", {1, 1, 1, 1, 1}, 1, false, "CCCCC"},
   };
   for (const auto& c : cases) {
-    std::vector<CheckStation> stations(1);
-    stations[0].call = "PY2AA";
+    // PY2AA's log last, so that it is the other side of every pairing.
+    std::vector<CheckStation> stations;
+    CheckStation me;
+    me.call = "PY2AA";
     for (size_t i = 0; i < c.minutes.size(); ++i) {
       const long long t = 36000 + 1200 * static_cast<long long>(i);
       CheckStation other;
       other.call = "PY3" + std::string(2, static_cast<char>('A' + i));  // two edits apart
       other.qsos.push_back({"PY2AA", "40m", "RTTY", t, "RS", "SP"});
-      stations[0].qsos.push_back({other.call, "40m", "RTTY", t + 60 * c.minutes[i], "SP", "RS"});
+      me.qsos.push_back({other.call, "40m", "RTTY", t + 60 * c.minutes[i], "SP", "RS"});
       stations.push_back(other);
     }
+    if (c.wrong_band) {
+      stations[0].qsos.push_back({"PY2AA", "15m", "RTTY", 50000, "RS", "SP"});
+      me.qsos.push_back({"PY3AA", "20m", "RTTY", 50000 + 3600, "SP", "RS"});
+    }
+    stations.push_back(me);
+    const size_t mine = stations.size() - 1;
     std::vector<ClockOffset> clocks;
     const auto findings = CrossCheck(stations, 180, &clocks);
-    EXPECT_EQ(clocks[0].minutes, c.offset) << c.name;
-    EXPECT_EQ(clocks[0].applied, c.applied) << c.name;
-    EXPECT_EQ(clocks[0].matches, static_cast<int>(c.minutes.size())) << c.name;
-    EXPECT_EQ(Letters(findings[0]), c.letters) << c.name;
+    EXPECT_EQ(clocks[mine].minutes, c.offset) << c.name;
+    EXPECT_EQ(clocks[mine].applied, c.applied) << c.name;
+    EXPECT_EQ(clocks[mine].matches, static_cast<int>(c.minutes.size())) << c.name;
+    EXPECT_EQ(Letters(findings[mine]), c.letters) << c.name;
     // The partners, one QSO each, say nothing of their own clocks.
-    for (size_t s = 1; s < clocks.size(); ++s) EXPECT_FALSE(clocks[s].applied) << c.name;
+    for (size_t s = 0; s < mine; ++s) EXPECT_FALSE(clocks[s].applied) << c.name;
   }
 }
 

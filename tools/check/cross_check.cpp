@@ -112,7 +112,14 @@ std::vector<std::vector<QsoFinding>> CrossCheck(const std::vector<CheckStation>&
     }
   }
   const int slot_count = slots.size();
+  // And sorted by worked call, then band and mode, then time: the lines of
+  // a log that hold one call, for the clock and the wrong-band passes.
+  std::vector<std::vector<Entry>> by_call(n);
   for (int s = 0; s < n; ++s) {
+    by_call[s] = entries[s];
+    std::sort(by_call[s].begin(), by_call[s].end(), [](const Entry& x, const Entry& y) {
+      return std::tie(x.call, x.slot, x.t, x.qso) < std::tie(y.call, y.slot, y.t, y.qso);
+    });
     by_time[s] = entries[s];
     std::sort(by_time[s].begin(), by_time[s].end(), [](const Entry& x, const Entry& y) {
       return std::tie(x.slot, x.t, x.qso) < std::tie(y.slot, y.t, y.qso);
@@ -131,11 +138,19 @@ std::vector<std::vector<QsoFinding>> CrossCheck(const std::vector<CheckStation>&
     return std::make_pair(first, last);
   };
   const auto window_of = [&](int s, int slot, long long t) { return within(s, slot, t, window); };
+  // Station s's lines with `call`, all bands and modes.
+  const auto lines_with = [&](int s, int call) {
+    const Entry* begin = by_call[s].data();
+    const Entry* end = begin + by_call[s].size();
+    begin = std::lower_bound(begin, end, call, [](const Entry& e, int v) { return e.call < v; });
+    end = std::upper_bound(begin, end, call, [](int v, const Entry& e) { return v < e.call; });
+    return std::make_pair(begin, end);
+  };
   const auto gap = [](long long x, long long y) { return x > y ? x - y : y - x; };
 
   // Clocks: each log against its partners' times as sent, then the clear
   // offsets taken off. A whole log moves by one amount, so its time order,
-  // and with it by_time, stays as it is. Times are compared to the minute:
+  // and with it by_time and by_call, stays as it is. Times are compared to the minute:
   // Cabrillo keeps no seconds, and an ADIF log's seconds against a
   // Cabrillo log's would lean every difference by half a minute.
   const auto minute = [](long long t) { return t >= 0 ? t - t % 60 : t - (60 + t % 60) % 60; };
@@ -146,15 +161,19 @@ std::vector<std::vector<QsoFinding>> CrossCheck(const std::vector<CheckStation>&
     for (const Entry& e : entries[a]) {
       auto other = station_of.find(e.call);
       if (other == station_of.end() || other->second == a) continue;
-      auto [from, to] = within(other->second, e.slot, e.t, kClockSearchSeconds);
-      long long best = -1, difference = 0;
-      for (const Entry* f = from; f != to; ++f) {
-        if (f->call == own[a] && (best < 0 || gap(e.t, f->t) < best)) {
-          best = gap(e.t, f->t);
-          difference = minute(e.t) - minute(f->t);
-        }
+      // The nearest of the other log's lines with A on this band and mode.
+      auto [from, to] = lines_with(other->second, own[a]);
+      from = std::lower_bound(from, to, e.slot, [](const Entry& x, int v) { return x.slot < v; });
+      to = std::upper_bound(from, to, e.slot, [](int v, const Entry& x) { return v < x.slot; });
+      const Entry* later =
+          std::lower_bound(from, to, e.t, [](const Entry& x, long long v) { return x.t < v; });
+      const Entry* nearest = later;
+      if (later != from && (later == to || gap(e.t, (later - 1)->t) <= gap(e.t, later->t))) {
+        nearest = later - 1;
       }
-      if (best >= 0) differences.push_back(difference);
+      if (nearest != to && gap(e.t, nearest->t) <= kClockSearchSeconds) {
+        differences.push_back(minute(e.t) - minute(nearest->t));
+      }
     }
     offsets[a] = JudgeClockOffset(&differences);
   }
@@ -163,6 +182,7 @@ std::vector<std::vector<QsoFinding>> CrossCheck(const std::vector<CheckStation>&
     const long long shift = 60LL * offsets[a].minutes;
     for (Entry& e : entries[a]) e.t -= shift;
     for (Entry& e : by_time[a]) e.t -= shift;
+    for (Entry& e : by_call[a]) e.t -= shift;
   }
 
   std::vector<std::vector<QsoFinding>> findings(n);
@@ -230,13 +250,10 @@ std::vector<std::vector<QsoFinding>> CrossCheck(const std::vector<CheckStation>&
       auto other = station_of.find(e.call);
       if (other == station_of.end() || other->second <= a) continue;
       const int b = other->second;
-      for (int slot = 0; slot < slot_count; ++slot) {
-        if (slot == e.slot) continue;
-        auto [from, to] = window_of(b, slot, e.t);
-        for (const Entry* f = from; f != to; ++f) {
-          if (!paired[b][f->qso] && f->call == own[a]) {
-            candidates.push_back({gap(e.t, f->t), {a, e.qso}, {b, f->qso}});
-          }
+      auto [from, to] = lines_with(b, own[a]);
+      for (const Entry* f = from; f != to; ++f) {
+        if (f->slot != e.slot && !paired[b][f->qso] && gap(e.t, f->t) <= window) {
+          candidates.push_back({gap(e.t, f->t), {a, e.qso}, {b, f->qso}});
         }
       }
     }
