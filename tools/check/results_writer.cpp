@@ -243,6 +243,7 @@ std::string HtmlResults(const CheckOutcome& outcome, const std::vector<Table>& t
          "<th class=\"n\">Wrong mode</th></tr></thead>\n<tbody>\n";
     int place = 0;
     for (const StationResult* r : t.rows) {
+      const std::vector<int> n = VerdictCounts(*r);
       s += Format("<tr><td class=\"n\">%d</td><td class=\"call\">", ++place) + Html(r->call) +
            Format(
                "</td><td class=\"n\">%d</td><td class=\"n\">%d</td><td class=\"n\">%d</td>"
@@ -251,8 +252,7 @@ std::string HtmlResults(const CheckOutcome& outcome, const std::vector<Table>& t
                r->checked.score) +
            "<td class=\"n lost\">" + LostShare(*r) + "</td>" +
            Format("<td class=\"n\">%d</td><td class=\"n\">%d</td></tr>\n",
-                  CountOf(VerdictCounts(*r), Verdict::kWrongBand),
-                  CountOf(VerdictCounts(*r), Verdict::kWrongMode));
+                  CountOf(n, Verdict::kWrongBand), CountOf(n, Verdict::kWrongMode));
     }
     s += "</tbody>\n</table>\n";
   }
