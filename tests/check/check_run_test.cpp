@@ -7,6 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <iterator>
+#include <map>
 #include <sstream>
 
 #include "engine/version.h"
@@ -28,10 +31,14 @@ std::vector<std::string> KeyLines(const std::string& key) {
   return lines;
 }
 
-// The checker's flagged QSOs in the key's form.
+// The checker's flagged QSOs and corrected clocks in the key's form.
 std::vector<std::string> FlaggedLines(const CheckOutcome& outcome) {
   std::vector<std::string> lines;
   for (const StationResult& r : outcome.stations) {
+    if (r.clock.applied) {
+      lines.push_back(r.call + " CLOCK-OFFSET " + (r.clock.minutes > 0 ? "+" : "") +
+                      std::to_string(r.clock.minutes));
+    }
     for (size_t i = 0; i < r.qsos.size(); ++i) {
       const Verdict v = r.findings[i].verdict;
       if (v == Verdict::kConfirmed || v == Verdict::kAccepted) continue;
@@ -46,36 +53,56 @@ std::vector<std::string> FlaggedLines(const CheckOutcome& outcome) {
   return lines;
 }
 
-TEST(CheckRun, GeneratedContestGivesExactlyTheInjectedFaults) {
-  TempFolder folder;
-  std::string key;
-  ContestOptions contest;
-  contest.stations = 30;
-  contest.seed = 11;
-  contest.qsosPerLog = 80;
-  for (const auto& [name, bytes] : GenerateContest(contest)) {
-    folder.Write(name, bytes);
-    if (name == kContestKeyFile) key = bytes;
-  }
-  // The key must exercise every rule, or matching it proves little.
-  for (const char* verdict : {" NOT-IN-LOG ", " BUSTED-CALL ", " BUSTED-EXCHANGE ", " UNIQUE "}) {
-    EXPECT_NE(key.find(verdict), std::string::npos) << verdict;
-  }
+// The lines of `a` that `b` lacks, both sorted.
+std::vector<std::string> Lacking(const std::vector<std::string>& a,
+                                 const std::vector<std::string>& b) {
+  std::vector<std::string> out;
+  std::set_difference(a.begin(), a.end(), b.begin(), b.end(), std::back_inserter(out));
+  return out;
+}
 
-  CheckOptions options;
-  options.logs = {folder.path()};
-  options.outDir = folder.path() + "/results";
-  CheckOutcome outcome;
-  std::string error;
-  ASSERT_TRUE(CheckContest(options, &outcome, &error)) << error;
-  ASSERT_EQ(outcome.stations.size(), 30u);
-  for (const StationResult& r : outcome.stations) {
-    EXPECT_TRUE(r.scored) << r.file << ": " << r.reason;
-    // Only removals lower the score, and every removal that touched a
-    // counted QSO shows in the checked replay.
-    EXPECT_LE(r.checked.score, r.claimed.score) << r.call;
+TEST(CheckRun, GeneratedContestGivesExactlyTheInjectedFaults) {
+  const struct {
+    int stations;
+    uint64_t seed;
+    int qsos;
+  } sizes[] = {{30, 11, 80}, {150, 4, 60}};
+  for (const auto& size : sizes) {
+    TempFolder folder;
+    std::string key;
+    ContestOptions contest;
+    contest.stations = size.stations;
+    contest.seed = size.seed;
+    contest.qsosPerLog = size.qsos;
+    for (const auto& [name, bytes] : GenerateContest(contest)) {
+      folder.Write(name, bytes);
+      if (name == kContestKeyFile) key = bytes;
+    }
+    // The key must exercise every rule, or matching it proves little: both
+    // kinds of busted call, and clocks an hour and 7 minutes off.
+    for (const char* kind :
+         {" NOT-IN-LOG ", " BUSTED-CALL ", " BUSTED-EXCHANGE ", " UNIQUE ", " WRONG-BAND ",
+          " WRONG-MODE ", "which sent no log", " CLOCK-OFFSET +60 ", " CLOCK-OFFSET -7 "}) {
+      EXPECT_NE(key.find(kind), std::string::npos) << size.stations << ":" << kind;
+    }
+
+    CheckOptions options;
+    options.logs = {folder.path()};
+    options.outDir = folder.path() + "/results";
+    CheckOutcome outcome;
+    std::string error;
+    ASSERT_TRUE(CheckContest(options, &outcome, &error)) << error;
+    ASSERT_EQ(outcome.stations.size(), static_cast<size_t>(size.stations));
+    for (const StationResult& r : outcome.stations) {
+      EXPECT_TRUE(r.scored) << r.file << ": " << r.reason;
+      // Only removals lower the score, and every removal that touched a
+      // counted QSO shows in the checked replay.
+      EXPECT_LE(r.checked.score, r.claimed.score) << r.call;
+    }
+    const std::vector<std::string> found = FlaggedLines(outcome), injected = KeyLines(key);
+    EXPECT_EQ(Lacking(injected, found), std::vector<std::string>{}) << size.stations << " missed";
+    EXPECT_EQ(Lacking(found, injected), std::vector<std::string>{}) << size.stations << " invented";
   }
-  EXPECT_EQ(FlaggedLines(outcome), KeyLines(key));
 }
 
 std::string Cabrillo(const std::string& call, const std::string& category,
@@ -107,9 +134,10 @@ TEST(CheckRun, ScoresAndTablesThroughThePlugin) {
   ASSERT_EQ(RunCheck({folder.path(), "--out", "res"}, out, err), 0) << err.str();
   const std::string text = folder.Read("res/results.txt");
   EXPECT_NE(text.find("\r\nSINGLE-OP A\r\n"), std::string::npos) << text;
-  EXPECT_NE(text.find("    1  PY2AA                    2             1     1              8"
-                      "              2   75.0%\r\n"),
-            std::string::npos)
+  EXPECT_NE(
+      text.find("    1  PY2AA                    2             1     1              8"
+                "              2   75.0%      2       0       0       0       0     0      -\r\n"),
+      std::string::npos)
       << text;
   EXPECT_NE(text.find("\r\nCHECKLOG\r\n       Call          QSOs\r\n       PY1CC"),
             std::string::npos)
@@ -129,6 +157,81 @@ TEST(CheckRun, ScoresAndTablesThroughThePlugin) {
   EXPECT_FALSE(folder.Exists("res/.plugin-work"));
 }
 
+// PY2AA's clock ran an hour fast: five stations logged it an hour earlier.
+// PY3BB logged PY4CC on 20 m, PY4CC logged PY3BB on 40 m. PY6EE logged
+// PY9XY, which sent no log, while three logs held PY9XX on 40 m.
+TEST(CheckRun, EachVerdictHasItsReportLineAndItsCount) {
+  TempFolder folder;
+  const char* const partners[] = {"PY3BB", "PY4CC", "PY5DD", "PY6EE", "PY7FF"};
+  const char* const areas[] = {"RS", "MG", "PR", "BA", "PE"};
+  std::vector<std::string> own;
+  std::map<std::string, std::vector<std::string>> logs;
+  for (int i = 0; i < 5; ++i) {
+    const std::string minute = std::to_string(10 + 2 * i);
+    own.push_back("7040 RY 2024-06-08 11" + minute + " PY2AA 599 SP " + partners[i] + " 599 " +
+                  areas[i]);
+    logs[partners[i]].push_back("7040 RY 2024-06-08 10" + minute + " " + partners[i] + " 599 " +
+                                areas[i] + " PY2AA 599 SP");
+  }
+  logs["PY3BB"].push_back("14040 RY 2024-06-08 1200 PY3BB 599 RS PY4CC 599 MG");
+  logs["PY4CC"].push_back("7040 RY 2024-06-08 1201 PY4CC 599 MG PY3BB 599 RS");
+  logs["PY3BB"].push_back("7042 RY 2024-06-08 1250 PY3BB 599 RS PY9XX 599 AM");
+  logs["PY4CC"].push_back("7042 RY 2024-06-08 1300 PY4CC 599 MG PY9XX 599 AM");
+  logs["PY5DD"].push_back("7042 RY 2024-06-08 1310 PY5DD 599 PR PY9XX 599 AM");
+  logs["PY6EE"].push_back("7042 RY 2024-06-08 1305 PY6EE 599 BA PY9XY 599 AM");
+  folder.Write("py2aa.cbr", Cabrillo("PY2AA", "", own));
+  for (const auto& [call, qsos] : logs) folder.Write(call + ".cbr", Cabrillo(call, "", qsos));
+  std::ostringstream out, err;
+  ASSERT_EQ(RunCheck({folder.path(), "--out", "res"}, out, err), 0) << err.str();
+
+  const struct {
+    const char* file;
+    const char* text;
+  } expected[] = {
+      {"res/PY2AA.ubn.txt",
+       "Clock: your log's clock ran 60 min fast; times corrected for the check (5 of the 5"},
+      {"res/PY2AA.ubn.txt", "Removed from the score\r\n  none\r\n"},
+      {"res/PY3BB.ubn.txt",
+       "WRONG BAND       20m  RTTY    2024-06-08 1200  PY3BB      599 RS     PY4CC"},
+      {"res/PY3BB.ubn.txt", "    PY4CC's line: 40m  RTTY    2024-06-08 1201  PY4CC"},
+      {"res/PY4CC.ubn.txt", "WRONG BAND       40m  RTTY    2024-06-08 1201"},
+      {"res/PY3BB.ubn.txt",
+       "removed 1 (0 not in log, 0 busted call, 0 busted exchange, 1 wrong "
+       "band, 0 wrong mode)"},
+      {"res/PY6EE.ubn.txt", "BUSTED CALL      40m  RTTY    2024-06-08 1305"},
+      {"res/PY6EE.ubn.txt",
+       "    PY9XY sent no log and is in your log only; PY9XX is in 3 other logs on 40m within 30 "
+       "min\r\n    PY4CC's nearest line: 40m  RTTY    2024-06-08 1300"},
+      // Not in log, busted call, busted exchange, wrong band, wrong mode,
+      // unique, clock.
+      {"res/results.csv", ",PY2AA,5,5,"},
+      {"res/results.csv", ",0,0,0,0,0,0,60,"},
+      {"res/results.csv", ",0,0,0,1,0,0,,"},
+      {"res/results.csv", ",0,1,0,0,0,0,,"},
+      {"res/results.txt", "      0       0       0       0     0    +60\r\n"},
+      {"res/results.txt", "      0       0       1       0     0      -\r\n"},
+      {"res/results.html", "<th class=\"n\">Wrong band</th>"},
+  };
+  for (const auto& e : expected) {
+    EXPECT_NE(folder.Read(e.file).find(e.text), std::string::npos)
+        << e.file << " lacks " << e.text << "\n"
+        << folder.Read(e.file);
+  }
+}
+
+TEST(CheckRun, QsoTimesInTheReports) {
+  const struct {
+    double ole_days;
+    const char* text;
+  } cases[] = {
+      {45351.0 + 86340.0 / 86400, "2024-02-29 2359"},  // a leap day keeps its year
+      {45352.0, "2024-03-01 0000"},
+      {45291.0 + 43500.0 / 86400, "2023-12-31 1205"},
+      {36585.0 + 23400.0 / 86400, "2000-02-29 0630"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(QsoTimeText(c.ole_days), c.text);
+}
+
 TEST(CheckRun, ExitStatuses) {
   const struct {
     const char* name;
@@ -136,25 +239,63 @@ TEST(CheckRun, ExitStatuses) {
     int status;
     const char* in_stdout;
     const char* in_stderr;
+    const char* in_results;  // in res/results.txt; nullptr: not written
   } cases[] = {
-      {"version", {"--version"}, 0, "tzq-check " TZQ_VERSION_TEXT "\nplug-in ", ""},
+      {"version", {"--version"}, 0, "tzq-check " TZQ_VERSION_TEXT "\nplug-in ", "", nullptr},
       // The plug-in beside the test, as beside the program.
-      {"the plug-in's version", {"--version"}, 0, " version " TZQ_VERSION_TEXT "\n", ""},
+      {"the plug-in's version", {"--version"}, 0, " version " TZQ_VERSION_TEXT "\n", "", nullptr},
       {"no plug-in there",
        {"--plugin", "nowhere.so", "--version"},
        0,
        "nowhere.so: not found\n",
-       ""},
+       "",
+       nullptr},
       {"not the plug-in",
        {"--plugin", "py2aa.cbr", "--version"},
        0,
        "py2aa.cbr: states no version",
-       ""},
-      {"unknown option", {"--frob", "."}, 2, "", "--frob: unknown option"},
-      {"bad window", {"--window", "3m", "."}, 2, "", "--window: '3m' is not a number"},
-      {"no logs", {"--out", "x"}, 2, "", "no logs given"},
-      {"unreadable log", {".", "--out", "res"}, 1, "", "bad.adi: 1: CALL: declares 40 bytes"},
-      {"two logs of one station", {".", "--out", "res"}, 1, "", "more than one log of PY3BB"},
+       "",
+       nullptr},
+      {"unknown option", {"--frob", "."}, 2, "", "--frob: unknown option", nullptr},
+      {"bad window", {"--window", "3m", "."}, 2, "", "--window: '3m' is not a number", nullptr},
+      {"a day's window",
+       {"--window", "1440", ".", "--out", "res"},
+       0,
+       "",
+       "3 logs scored",
+       "within 1440 minutes"},
+      {"more than a day's window",
+       {"--window", "1441", "."},
+       2,
+       "",
+       "--window: '1441' is not a number of minutes from 0 to 1440",
+       nullptr},
+      {"no logs", {"--out", "x"}, 2, "", "no logs given", nullptr},
+      {"unreadable log",
+       {".", "--out", "res"},
+       1,
+       "",
+       "bad.adi: 1: CALL: declares 40 bytes",
+       "\r\nNot scored\r\n  ./bad.adi: 1: CALL: declares 40 bytes"},
+      // The not-scored list names the file as given and the call its header holds.
+      {"unreadable Cabrillo log",
+       {".", "--out", "res"},
+       1,
+       "",
+       "late.cbr",
+       "\r\nNot scored\r\n  ./late.cbr (PY9ZZ): "},
+      {"two logs of one station",
+       {".", "--out", "res"},
+       1,
+       "",
+       "more than one log of PY3BB",
+       "\r\nNot scored\r\n  ./py3bb"},
+      {"a results file that cannot be written",
+       {".", "--out", "res"},
+       1,
+       "",
+       "cannot write res",
+       nullptr},
   };
   for (const auto& c : cases) {
     TempFolder folder;
@@ -162,6 +303,13 @@ TEST(CheckRun, ExitStatuses) {
     if (std::string(c.name) == "unreadable log") {
       // A record cut off inside a value: the file is damaged, not one QSO.
       folder.Write("bad.adi", "<STATION_CALLSIGN:5>PY9ZZ<CALL:40>PY2AA");
+    }
+    if (std::string(c.name) == "unreadable Cabrillo log") {
+      folder.Write("late.cbr", Cabrillo("PY9ZZ", "", {}) +
+                                   "QSO: 7040 RY 2024-06-08 1000 PY9ZZ 599 AM PY2AA 599 SP\r\n");
+    }
+    if (std::string(c.name) == "a results file that cannot be written") {
+      std::filesystem::create_directories(folder.path() + "/res/results.csv");
     }
     if (std::string(c.name) == "two logs of one station") {
       folder.Write("py3bb-again.adi",
@@ -172,9 +320,17 @@ TEST(CheckRun, ExitStatuses) {
     EXPECT_EQ(RunCheck(c.args, out, err), c.status) << c.name << "\n" << err.str();
     EXPECT_NE(out.str().find(c.in_stdout), std::string::npos) << c.name << "\n" << out.str();
     EXPECT_NE(err.str().find(c.in_stderr), std::string::npos) << c.name << "\n" << err.str();
-    if (c.status == 1) {
-      // The other logs are still scored and the failure is listed.
-      EXPECT_NE(folder.Read("res/results.txt").find("\r\nNot scored\r\n"), std::string::npos);
+    if (c.in_results != nullptr) {
+      // The other logs are still scored and any failure is listed. A file
+      // found in the folder "." is named with the system's separator.
+      std::string expected = c.in_results;
+      const size_t dot = expected.find("./");
+      if (dot != std::string::npos) {
+        expected.replace(dot, 2, (std::filesystem::path(".") / "").string());
+      }
+      EXPECT_NE(folder.Read("res/results.txt").find(expected), std::string::npos)
+          << c.name << "\n"
+          << folder.Read("res/results.txt");
       EXPECT_TRUE(folder.Exists("res/PY2AA.ubn.txt")) << c.name;
     }
   }

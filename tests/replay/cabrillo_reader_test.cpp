@@ -121,6 +121,14 @@ TEST(CabrilloReader, LinesThatCannotBeScoredAreSkippedWithTheirReason) {
   LogNotes notes;
   EXPECT_TRUE(Read("QSO: 14080 RY 2024-06-08 1200 PY2XB 599 SP PY2AD 599\r\n", &notes).empty());
   EXPECT_EQ(notes.DescribeSkipped(), "1 wrong columns");
+
+  // Two layouts with one line each: the earlier one is the log's.
+  LogNotes tie;
+  const std::vector<ReplayQso> tied =
+      Read("QSO: 14070 PM 2017-05-15 2359 PY2AA 599 SP PY0FF 579 YL 1\r\n" + good, &tie);
+  ASSERT_EQ(tied.size(), 1u);
+  EXPECT_EQ(tied[0].call, "PY0FF");
+  EXPECT_EQ(tie.DescribeSkipped(), "1 wrong columns");
 }
 
 TEST(CabrilloReader, GenericDigitalModeMappedOnlyWhenAsked) {

@@ -121,6 +121,8 @@ CheckStation CrossCheckInput(const StationResult& r) {
 void ReadStation(const std::string& file, StationResult* r) {
   r->file = file;
   if (!ReadLogQsos(file, &r->qsos, &r->reason)) {
+    // The not-scored list names the station when the header does.
+    ReadCabrilloHeader(file, &r->call, &r->category);
     // The message names the file, which the results list beside it.
     if (r->reason.compare(0, file.size() + 1, file + ":") == 0) {
       r->reason = NormalisedSpacing(r->reason.substr(file.size() + 1));
@@ -276,9 +278,10 @@ bool CheckContest(const CheckOptions& options, CheckOutcome* outcome, std::strin
   // The claimed scores need no cross-check: the plug-in replays them while
   // the cross-check runs beside it. Leaving early waits for it (the
   // future's destructor), so nothing outlives what it reads.
+  std::vector<ClockOffset> clocks;
   std::future<std::vector<std::vector<QsoFinding>>> cross_check =
-      std::async(std::launch::async, [&input, &options] {
-        auto found = CrossCheck(input, static_cast<long long>(options.windowMinutes) * 60);
+      std::async(std::launch::async, [&input, &options, &clocks] {
+        auto found = CrossCheck(input, static_cast<long long>(options.windowMinutes) * 60, &clocks);
         std::vector<CheckStation>().swap(input);  // a million QSOs weigh
         return found;
       });
@@ -311,6 +314,7 @@ bool CheckContest(const CheckOptions& options, CheckOutcome* outcome, std::strin
     }
     StationResult& r = stations[scored[k]];
     r.findings = std::move(findings[k]);
+    r.clock = clocks[k];
     std::vector<const LogQso*> kept;
     for (size_t q = 0; q < r.qsos.size(); ++q) {
       if (!IsRemoved(r.findings[q].verdict)) kept.push_back(&r.qsos[q]);

@@ -36,6 +36,7 @@ struct StationResult {
   std::vector<LogQso> qsos;
   // Per QSO; otherStation indexes CheckOutcome::stations.
   std::vector<QsoFinding> findings;
+  ClockOffset clock;  // the log's clock as the cross-check judged it
   PluginScore claimed, checked;
 };
 

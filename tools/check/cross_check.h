@@ -3,7 +3,10 @@
 // caller owns the inputs and the returned findings. Any thread, no shared
 // state.
 //
-// A QSO of station A with call B on band b and mode m at time t is
+// First each log's clock offset is estimated from the QSOs both sides
+// logged (clock_offset.h); a clear one is taken off the log's times before
+// anything is compared. Then a QSO of station A with call B on band b and
+// mode m at time t is
 //   confirmed       B's log holds a QSO with A on b and m within the window
 //                   (each of B's QSOs confirms at most one of A's, nearest in
 //                   time first), or B's QSO there carries a call one
@@ -12,14 +15,28 @@
 //                   one B sent in that QSO;
 //   busted call     not confirmed, and the log of a station whose call is one
 //                   character away from B holds a QSO with A on b and m within
-//                   the window;
-//   not in log      B sent a log and neither of the above applies;
+//                   the window; or B sent no log, appears in A's log only,
+//                   and a call one character away from B is in at least
+//                   kBustEvidenceLogs other logs on b within
+//                   kBustEvidenceSeconds of t;
+//   wrong band      B's log holds a QSO with A within the window that no
+//   (wrong mode)    other QSO took, on another band (on b, in another mode);
+//                   both QSOs get the verdict, as neither log can be told right;
+//   not in log      B sent a log and none of the above applies;
 //   unique          B sent no log and appears in no other log;
 //   accepted        B sent no log but others worked B too.
 #pragma once
 
 #include <string>
 #include <vector>
+
+#include "tools/check/call_edits.h"
+#include "tools/check/clock_offset.h"
+
+// A call in one log only is a busted call of a common one when at least this
+// many other logs hold the common call on that band within this time.
+constexpr int kBustEvidenceLogs = 3;
+constexpr long long kBustEvidenceSeconds = 30 * 60;
 
 struct CheckQso {
   std::string call;  // upper case, no surrounding blanks
@@ -35,7 +52,17 @@ struct CheckStation {
   std::vector<CheckQso> qsos;
 };
 
-enum class Verdict { kConfirmed, kBustedExchange, kBustedCall, kNotInLog, kUnique, kAccepted };
+enum class Verdict {
+  kConfirmed,
+  kBustedExchange,
+  kBustedCall,
+  kNotInLog,
+  kUnique,
+  kAccepted,
+  kWrongBand,
+  kWrongMode
+};
+constexpr int kVerdictCount = 8;
 
 // True for the verdicts that take a QSO out of the checked score.
 bool IsRemoved(Verdict verdict);
@@ -44,17 +71,21 @@ const char* VerdictName(Verdict verdict);
 
 struct QsoFinding {
   Verdict verdict = Verdict::kAccepted;
-  // The other station's line behind the verdict: the confirming or
-  // busting QSO, for not-in-log the nearest line of the other log; -1 none.
+  // The other station's line behind the verdict: the confirming, busting
+  // or other-band QSO, for not-in-log the nearest line of the other log,
+  // for the busted call of a station without a log the nearest line that
+  // holds the common call; -1 none.
   int otherStation = -1;
   int otherQso = -1;
   // Confirmed although the other log wrote our call one character off.
   bool copiedWrongly = false;
+  // Busted call of a station without a log: how many other logs hold the
+  // common call then (0 for the other kinds of verdict).
+  int logsHolding = 0;
 };
 
-// One edit (substitution, insertion or deletion) turns `a` into `b`.
-bool OneEditApart(const std::string& a, const std::string& b);
-
 // findings[s][q] judges stations[s].qsos[q]. Station calls must be distinct.
+// `clocks`, when given, receives each log's clock estimate.
 std::vector<std::vector<QsoFinding>> CrossCheck(const std::vector<CheckStation>& stations,
-                                                long long window_seconds);
+                                                long long window_seconds,
+                                                std::vector<ClockOffset>* clocks = nullptr);

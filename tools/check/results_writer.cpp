@@ -76,6 +76,23 @@ std::string LostShare(const StationResult& r) {
   return Format("%.1f%%", lost);
 }
 
+// How many of the log's QSOs got each verdict, by Verdict.
+std::vector<int> VerdictCounts(const StationResult& r) {
+  std::vector<int> counts(kVerdictCount, 0);
+  for (const QsoFinding& f : r.findings) ++counts[static_cast<int>(f.verdict)];
+  return counts;
+}
+
+int CountOf(const std::vector<int>& counts, Verdict v) {
+  return counts[static_cast<int>(v)];
+}
+
+// The correction taken off the log's times, in minutes ("+60"); `none`
+// when the log was checked as sent.
+std::string ClockText(const StationResult& r, const char* none) {
+  return r.clock.applied ? Format("%+d", r.clock.minutes) : std::string(none);
+}
+
 std::string Header(const CheckOutcome& outcome) {
   int scored = 0;
   for (const StationResult& r : outcome.stations) scored += r.scored ? 1 : 0;
@@ -84,7 +101,10 @@ std::string Header(const CheckOutcome& outcome) {
 }
 
 std::string TextResults(const CheckOutcome& outcome, const std::vector<Table>& tables) {
-  std::string s = "TZQ contest results\r\n" + Header(outcome) + "\r\n";
+  std::string s = "TZQ contest results\r\n" + Header(outcome) +
+                  "\r\nQSOs removed: NIL not in log, B-call busted call, B-exch busted exchange, "
+                  "W-band wrong band, W-mode wrong mode; Uniq unique (kept); Clock the minutes "
+                  "taken off the log's times (- none)\r\n";
   for (const Table& t : tables) {
     s += "\r\n" + t.title + "\r\n";
     if (t.checkLog) {
@@ -95,12 +115,17 @@ std::string TextResults(const CheckOutcome& outcome, const std::vector<Table>& t
       continue;
     }
     s += "Place  Call          QSOs claimed  QSOs checked  Mult  Claimed score  Checked score    "
-         "Lost\r\n";
+         "Lost    NIL  B-call  B-exch  W-band  W-mode  Uniq  Clock\r\n";
     int place = 0;
     for (const StationResult* r : t.rows) {
-      s += Format("%5d  %-13s %12d  %12d  %4d  %13d  %13d  %6s\r\n", ++place, r->call.c_str(),
-                  r->claimed.qsos, r->checked.qsos, r->checked.multipliers, r->claimed.score,
-                  r->checked.score, LostShare(*r).c_str());
+      const std::vector<int> n = VerdictCounts(*r);
+      s += Format(
+          "%5d  %-13s %12d  %12d  %4d  %13d  %13d  %6s  %5d  %6d  %6d  %6d  %6d  %4d  %5s\r\n",
+          ++place, r->call.c_str(), r->claimed.qsos, r->checked.qsos, r->checked.multipliers,
+          r->claimed.score, r->checked.score, LostShare(*r).c_str(), CountOf(n, Verdict::kNotInLog),
+          CountOf(n, Verdict::kBustedCall), CountOf(n, Verdict::kBustedExchange),
+          CountOf(n, Verdict::kWrongBand), CountOf(n, Verdict::kWrongMode),
+          CountOf(n, Verdict::kUnique), ClockText(*r, "-").c_str());
     }
   }
   bool any = false;
@@ -108,7 +133,7 @@ std::string TextResults(const CheckOutcome& outcome, const std::vector<Table>& t
     if (r.scored) continue;
     if (!any) s += "\r\nNot scored\r\n";
     any = true;
-    s += "  " + r.file + ": " + r.reason + "\r\n";
+    s += "  " + r.file + (r.call.empty() ? "" : " (" + r.call + ")") + ": " + r.reason + "\r\n";
   }
   return s + "\r\nChecked by tzq-check " TZQ_VERSION_TEXT "\r\n";
 }
@@ -123,24 +148,32 @@ std::string CsvField(const std::string& text) {
 std::string CsvResults(const CheckOutcome& outcome, const std::vector<Table>& tables) {
   std::string s =
       "Category,Place,Call,QSOs claimed,QSOs checked,Multipliers,Claimed score,Checked "
-      "score,Lost,File,Note\r\n";
+      "score,Lost,Not in log,Busted call,Busted exchange,Wrong band,Wrong mode,Unique,Clock "
+      "offset,File,Note\r\n";
   for (const Table& t : tables) {
     int place = 0;
     for (const StationResult* r : t.rows) {
       if (t.checkLog) {
         s += CsvField(t.title) + ",," + CsvField(r->call) + "," + std::to_string(r->qsos.size()) +
-             ",,,,,," + CsvField(r->file) + ",check log\r\n";
+             ",,,,,,,,,,,,," + CsvField(r->file) + ",check log\r\n";
         continue;
       }
+      const std::vector<int> n = VerdictCounts(*r);
       s += CsvField(t.title) + "," + std::to_string(++place) + "," + CsvField(r->call) +
            Format(",%d,%d,%d,%d,%d,", r->claimed.qsos, r->checked.qsos, r->checked.multipliers,
                   r->claimed.score, r->checked.score) +
-           LostShare(*r) + "," + CsvField(r->file) + ",\r\n";
+           LostShare(*r) +
+           Format(",%d,%d,%d,%d,%d,%d,", CountOf(n, Verdict::kNotInLog),
+                  CountOf(n, Verdict::kBustedCall), CountOf(n, Verdict::kBustedExchange),
+                  CountOf(n, Verdict::kWrongBand), CountOf(n, Verdict::kWrongMode),
+                  CountOf(n, Verdict::kUnique)) +
+           (r->clock.applied ? std::to_string(r->clock.minutes) : std::string()) + "," +
+           CsvField(r->file) + ",\r\n";
     }
   }
   for (const StationResult& r : outcome.stations) {
     if (r.scored) continue;
-    s += "NOT SCORED,," + CsvField(r.call) + ",,,,,,," + CsvField(r.file) + "," +
+    s += "NOT SCORED,," + CsvField(r.call) + ",,,,,,,,,,,,,," + CsvField(r.file) + "," +
          CsvField(r.reason) + "\r\n";
   }
   return s;
@@ -206,16 +239,20 @@ std::string HtmlResults(const CheckOutcome& outcome, const std::vector<Table>& t
     s += "<th class=\"n\">Place</th><th>Call</th><th class=\"n\">QSOs claimed</th>"
          "<th class=\"n\">QSOs checked</th><th class=\"n\">Mult</th>"
          "<th class=\"n\">Claimed score</th><th class=\"n\">Checked score</th>"
-         "<th class=\"n\">Lost</th></tr></thead>\n<tbody>\n";
+         "<th class=\"n\">Lost</th><th class=\"n\">Wrong band</th>"
+         "<th class=\"n\">Wrong mode</th></tr></thead>\n<tbody>\n";
     int place = 0;
     for (const StationResult* r : t.rows) {
+      const std::vector<int> n = VerdictCounts(*r);
       s += Format("<tr><td class=\"n\">%d</td><td class=\"call\">", ++place) + Html(r->call) +
            Format(
                "</td><td class=\"n\">%d</td><td class=\"n\">%d</td><td class=\"n\">%d</td>"
                "<td class=\"n\">%d</td><td class=\"n\">%d</td>",
                r->claimed.qsos, r->checked.qsos, r->checked.multipliers, r->claimed.score,
                r->checked.score) +
-           "<td class=\"n lost\">" + LostShare(*r) + "</td></tr>\n";
+           "<td class=\"n lost\">" + LostShare(*r) + "</td>" +
+           Format("<td class=\"n\">%d</td><td class=\"n\">%d</td></tr>\n",
+                  CountOf(n, Verdict::kWrongBand), CountOf(n, Verdict::kWrongMode));
     }
     s += "</tbody>\n</table>\n";
   }
@@ -223,11 +260,12 @@ std::string HtmlResults(const CheckOutcome& outcome, const std::vector<Table>& t
   for (const StationResult& r : outcome.stations) {
     if (r.scored) continue;
     if (!any) {
-      s += "<table>\n<caption>Not scored</caption>\n<thead><tr><th>Log</th><th>Reason</th>"
-           "</tr></thead>\n<tbody>\n";
+      s += "<table>\n<caption>Not scored</caption>\n<thead><tr><th>Log</th><th>Call</th>"
+           "<th>Reason</th></tr></thead>\n<tbody>\n";
     }
     any = true;
-    s += "<tr><td>" + Html(r.file) + "</td><td>" + Html(r.reason) + "</td></tr>\n";
+    s += "<tr><td>" + Html(r.file) + "</td><td class=\"call\">" + Html(r.call) + "</td><td>" +
+         Html(r.reason) + "</td></tr>\n";
   }
   if (any) s += "</tbody>\n</table>\n";
   return s + "<footer>Checked by tzq-check " TZQ_VERSION_TEXT
@@ -250,7 +288,21 @@ std::string UbnReport(const CheckOutcome& outcome, const StationResult& r) {
                   "\r\nCategory: " + (r.category.empty() ? std::string(kNoCategory) : r.category) +
                   "\r\n" +
                   Format("QSOs cross-checked within %d minutes\r\n", outcome.windowMinutes);
-  int counts[6] = {0, 0, 0, 0, 0, 0};
+  const ClockOffset& clock = r.clock;
+  const int off = clock.minutes < 0 ? -clock.minutes : clock.minutes;
+  const char* fast = clock.minutes < 0 ? "slow" : "fast";
+  if (clock.applied) {
+    s += Format(
+        "Clock: your log's clock ran %d min %s; times corrected for the check (%d of the %d "
+        "QSOs found in the other logs agree)\r\n",
+        off, fast, clock.agreeing, clock.matches);
+  } else if (clock.matches >= kClockMinMatches && off >= kClockMinMinutes) {
+    s += Format(
+        "Clock: your log's times stand %d min %s of the other logs' at the median, but only %d "
+        "of the %d QSOs found there agree: checked as sent\r\n",
+        off, clock.minutes < 0 ? "behind" : "ahead", clock.agreeing, clock.matches);
+  }
+  int counts[kVerdictCount] = {};
   int their_busts = 0;
   std::string removed, flagged;
   for (size_t i = 0; i < r.qsos.size(); ++i) {
@@ -258,6 +310,16 @@ std::string UbnReport(const CheckOutcome& outcome, const StationResult& r) {
     counts[static_cast<int>(f.verdict)]++;
     // Only the QSOs listed show the other station's line; most are neither.
     auto other = [&]() -> std::string {
+      if (f.logsHolding > 0) {
+        const StationResult& o = outcome.stations[f.otherStation];
+        const LogQso& line = o.qsos[f.otherQso];
+        return Format(
+                   "    %s sent no log and is in your log only; %s is in %d other logs on "
+                   "%s within %d min\r\n",
+                   r.qsos[i].call.c_str(), line.call.c_str(), f.logsHolding, line.band.c_str(),
+                   static_cast<int>(kBustEvidenceSeconds / 60)) +
+               "    " + o.call + "'s nearest line: " + QsoLine(line) + "\r\n";
+      }
       if (f.otherStation >= 0 && f.otherQso >= 0) {
         const StationResult& o = outcome.stations[f.otherStation];
         const char* what = f.verdict == Verdict::kNotInLog ? "nearest line" : "line";
@@ -280,16 +342,19 @@ std::string UbnReport(const CheckOutcome& outcome, const StationResult& r) {
   }
   s += "\r\nRemoved from the score\r\n" + (removed.empty() ? "  none\r\n" : removed);
   s += "\r\nFlagged, kept in the score\r\n" + (flagged.empty() ? "  none\r\n" : flagged);
-  const int n_removed = counts[static_cast<int>(Verdict::kNotInLog)] +
-                        counts[static_cast<int>(Verdict::kBustedCall)] +
-                        counts[static_cast<int>(Verdict::kBustedExchange)];
+  int n_removed = 0;
+  for (int v = 0; v < kVerdictCount; ++v) {
+    if (IsRemoved(static_cast<Verdict>(v))) n_removed += counts[v];
+  }
   s += "\r\nTotals\r\n";
   s += Format(
       "  QSOs in the log %d; removed %d (%d not in log, %d busted call, %d busted "
-      "exchange); %d unique; %d confirmed although the other log busted your call\r\n",
+      "exchange, %d wrong band, %d wrong mode); %d unique; %d confirmed although the other log "
+      "busted your call\r\n",
       static_cast<int>(r.qsos.size()), n_removed, counts[static_cast<int>(Verdict::kNotInLog)],
       counts[static_cast<int>(Verdict::kBustedCall)],
       counts[static_cast<int>(Verdict::kBustedExchange)],
+      counts[static_cast<int>(Verdict::kWrongBand)], counts[static_cast<int>(Verdict::kWrongMode)],
       counts[static_cast<int>(Verdict::kUnique)], their_busts);
   s += "              QSOs   Points   Mult       Score\r\n";
   s += ScoreRow("Claimed", r.claimed) + ScoreRow("Checked", r.checked);

@@ -360,10 +360,11 @@ Options:
                     dupes, no mistakes, no DX stations. Not with --stations.
   --out FILE        where the log goes (default: standard output), replaced
                     whole or not at all.
-  --stations N      a whole contest of N stations (2 to 100000) into the
-                    folder --out DIR (created): one log per station, mostly
+  --stations N      a whole contest of N stations (2 to 100000; with --qsos,
+                    at most 20000000 QSO lines in all) into the folder
+                    --out DIR (created): one log per station, mostly
                     Cabrillo, some ADIF, a few stations that send none, and
-                    fault-key.txt, the QSOs tzq-check must flag.
+                    fault-key.txt, the QSOs and clocks tzq-check must flag.
   -h, --help        show this text.
   --version         print the version and exit.
 
@@ -411,13 +412,20 @@ int WriteContest(const ContestOptions& options, const std::string& out) {
   std::error_code ec;
   std::filesystem::create_directories(out, ec);
   if (ec) return CannotWrite(out, "cannot create the output folder", ec.message());
-  for (const auto& [name, bytes] : GenerateContest(options)) {
-    const std::string path = (std::filesystem::path(out) / name).string();
-    errno = 0;
-    if (!file_io::ReplaceContents(path, bytes)) {
-      return CannotWrite(path, "cannot write the output file", Reason(errno));
-    }
-  }
+  // Each log goes to disk as soon as it is made: a contest of 100,000 logs
+  // is never held whole.
+  std::string failed_path;
+  int failed_errno = 0;
+  const bool written =
+      GenerateContest(options, [&](const std::string& name, const std::string& bytes) {
+        const std::string path = (std::filesystem::path(out) / name).string();
+        errno = 0;
+        if (file_io::ReplaceContents(path, bytes)) return true;
+        failed_path = path;
+        failed_errno = errno;
+        return false;
+      });
+  if (!written) return CannotWrite(failed_path, "cannot write the output file", Reason(failed_errno));
   return 0;
 }
 
@@ -438,7 +446,7 @@ int main(int argc, char** argv) {
     if (option == "--qsos" || option == "--seed" || option == "--stations") {
       const uint64_t min = option == "--stations" ? 2 : 0;
       const uint64_t max = option == "--qsos"       ? 10000000
-                           : option == "--stations" ? 100000
+                           : option == "--stations" ? kMaxContestStations
                                                     : UINT64_MAX;
       if (!value(&text)) return BadOption(option, "needs a number");
       uint64_t n = 0;
@@ -466,6 +474,11 @@ int main(int argc, char** argv) {
   if (stations > 0) {
     if (!out_given) return BadOption("--stations", "needs --out DIR, the folder for the logs");
     if (g_clean) return BadOption("--clean", "makes one log; a contest always has its faults");
+    if (qsos_given && static_cast<long long>(stations) * static_cast<long long>(count) >
+                          kMaxContestQsoLines) {
+      return BadOption("--stations", "times --qsos is above " +
+                                         std::to_string(kMaxContestQsoLines) + " QSO lines");
+    }
     ContestOptions options;
     options.stations = static_cast<int>(stations);
     options.seed = seed;
