@@ -42,13 +42,14 @@ QsoVerdict QsoChecker::Judge(const QsoArgs& qso, bool make_record) const {
 
   QsoRecord& record = verdict.record;
   if (make_record) {
-    record.call = std::string(qso.call);
-    record.band = std::string(qso.band);
-    record.mode = std::string(qso.mode);
-    record.rstRcvd = std::string(qso.rstRcvd);
-    record.rstSent = std::string(qso.rstSent);
-    record.exchRcvd = std::string(qso.exchRcvd);
-    record.exchSent = std::string(qso.exchSent);
+    // Views of the host's texts: the store copies them before AddData returns.
+    record.call = qso.call;
+    record.band = qso.band;
+    record.mode = qso.mode;
+    record.rstRcvd = qso.rstRcvd;
+    record.rstSent = qso.rstSent;
+    record.exchRcvd = qso.exchRcvd;
+    record.exchSent = qso.exchSent;
     record.freqKhz = static_cast<int32_t>(qso.freqHz / 1000u);
     record.time = qso.qsoTime;
   }
@@ -56,7 +57,7 @@ QsoVerdict QsoChecker::Judge(const QsoArgs& qso, bool make_record) const {
   if (qso.exchRcvd != "LB" && qso.exchRcvd != "YL" && qso.exchRcvd != "QRP") {
     const std::string normalised(text::Trim(text::ToUpper(qso.exchRcvd)));
     if (contest::IsAreaCode(normalised)) {
-      record.area = normalised;
+      record.area = contest::MultiplierName(contest::MultiplierIndex(normalised));
     } else {
       verdict.lines = RejectionLine(qso, Reason::kBadArea, &normalised);
       record.notCounted = 1;
