@@ -55,10 +55,19 @@ QsoVerdict QsoChecker::Judge(const QsoArgs& qso, bool make_record) const {
   }
   // LB, YL and QRP stand where an area would: no multiplier, but no fault.
   if (qso.exchRcvd != "LB" && qso.exchRcvd != "YL" && qso.exchRcvd != "QRP") {
-    const std::string normalised(text::Trim(text::ToUpper(qso.exchRcvd)));
-    if (contest::IsAreaCode(normalised)) {
-      record.area = contest::MultiplierName(contest::MultiplierIndex(normalised));
+    // Upper case without surrounding blanks. An area code is two letters
+    // (every two-letter multiplier is one), so no other text needs a copy
+    // until it is refused.
+    const std::string_view trimmed = text::Trim(qso.exchRcvd);
+    int slot = -1;
+    if (trimmed.size() == 2) {
+      const char upper[2] = {text::ToUpper(trimmed[0]), text::ToUpper(trimmed[1])};
+      slot = contest::MultiplierIndex(std::string_view(upper, 2));
+    }
+    if (slot >= 0) {
+      record.area = contest::MultiplierName(slot);
     } else {
+      const std::string normalised = text::ToUpper(trimmed);
       verdict.lines = RejectionLine(qso, Reason::kBadArea, &normalised);
       record.notCounted = 1;
       record.areaRefused = true;

@@ -16,7 +16,16 @@ constexpr int8_t kNoArea = contest::kMultiplierCount;
 // A text of this length or longer carries a four-byte length after the mark.
 constexpr uint8_t kLongText = 0xFF;
 
-// Calls, bands and modes are a few bytes: eight at a time, mixed by multiply.
+// Calls, bands and modes are a few bytes: an inline loop beats a memcmp call.
+inline bool Same(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (a[i] != b[i]) return false;
+  }
+  return true;
+}
+
+// Hashed eight bytes at a time, mixed by multiply.
 uint32_t HashOf(std::string_view s) {
   uint64_t h = 0x9E3779B97F4A7C15ull ^ s.size();
   size_t i = 0;
@@ -120,15 +129,21 @@ class QsoStore::Interned {
 
   uint32_t Find(std::string_view text) const {
     // A log's next QSO is usually on the band and mode of the one before.
-    if (last_ != kNone && texts_[last_] == text) return last_;
+    if (last_ != kNone && Same(texts_[last_], text)) return last_;
+    // A handful of band or mode spellings: a scan beats hashing.
+    if (texts_.size() <= kScanned) {
+      for (uint32_t id = 0; id < texts_.size(); ++id) {
+        if (Same(texts_[id], text)) return last_ = id;
+      }
+      return kNone;
+    }
     return Probe(text, HashOf(text));
   }
 
   uint32_t Add(std::string_view text, Arena* arena) {
-    if (last_ != kNone && texts_[last_] == text) return last_;
-    const uint32_t hash = HashOf(text);
-    const uint32_t found = Probe(text, hash);
+    const uint32_t found = Find(text);
     if (found != kNone) return found;
+    const uint32_t hash = HashOf(text);
     if (2 * (texts_.size() + 1) > slots_.size()) Grow();
     const uint32_t id = static_cast<uint32_t>(texts_.size());
     texts_.push_back(arena->Copy(text));
@@ -141,12 +156,14 @@ class QsoStore::Interned {
   size_t size() const { return texts_.size(); }
 
  private:
+  static constexpr size_t kScanned = 8;
+
   uint32_t Probe(std::string_view text, uint32_t hash) const {
     const size_t mask = slots_.size() - 1;
     for (size_t at = hash & mask;; at = (at + 1) & mask) {
       const uint32_t slot = slots_[at];
       if (slot == 0) return kNone;
-      if (hashes_[slot - 1] == hash && texts_[slot - 1] == text) return last_ = slot - 1;
+      if (hashes_[slot - 1] == hash && Same(texts_[slot - 1], text)) return last_ = slot - 1;
     }
   }
   void Place(uint32_t id) {
