@@ -7,11 +7,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <filesystem>
 #include <sstream>
 
 #include "engine/version.h"
 #include "tests/support/temp_folder.h"
 #include "tools/check/results_writer.h"
+#include "tools/check/worker_process.h"
 #include "tools/loggen/contest_logs.h"
 
 namespace {
@@ -78,6 +81,34 @@ TEST(CheckRun, GeneratedContestGivesExactlyTheInjectedFaults) {
   EXPECT_EQ(FlaggedLines(outcome), KeyLines(key));
 }
 
+TEST(CheckRun, EveryNumberOfReplayProcessesWritesTheSameBytes) {
+  TempFolder folder;
+  ContestOptions contest;
+  contest.stations = 20;
+  contest.seed = 3;
+  contest.qsosPerLog = 60;
+  for (const auto& [name, bytes] : GenerateContest(contest)) folder.Write(name, bytes);
+  std::vector<std::string> names;
+  for (const char* jobs : {"1", "2", "3"}) {
+    std::ostringstream out, err;
+    ASSERT_EQ(
+        RunCheck({folder.path(), "--out", std::string("res") + jobs, "--jobs", jobs}, out, err), 0)
+        << err.str();
+    if (names.empty()) {
+      for (const auto& f : std::filesystem::directory_iterator(folder.path() + "/res1")) {
+        names.push_back(f.path().filename().string());
+      }
+      ASSERT_EQ(names.size(), 23u);  // one report per station, three results
+      continue;
+    }
+    for (const std::string& name : names) {
+      EXPECT_EQ(folder.Read(std::string("res") + jobs + "/" + name), folder.Read("res1/" + name))
+          << name << " with --jobs " << jobs;
+    }
+    EXPECT_FALSE(folder.Exists(std::string("res") + jobs + "/.plugin-work"));
+  }
+}
+
 std::string Cabrillo(const std::string& call, const std::string& category,
                      const std::vector<std::string>& qsos) {
   std::string text = "START-OF-LOG: 3.0\r\nCONTEST: TZQ\r\nCALLSIGN: " + call + "\r\n";
@@ -136,15 +167,30 @@ TEST(CheckRun, ExitStatuses) {
     int status;
     const char* in_stdout;
     const char* in_stderr;
+    // A replay worker dies on this station's log, as on a plug-in crash.
+    const char* worker_dies_on = nullptr;
   } cases[] = {
       {"version", {"--version"}, 0, "tzq-check " TZQ_VERSION_TEXT "\n", ""},
       {"unknown option", {"--frob", "."}, 2, "", "--frob: unknown option"},
       {"bad window", {"--window", "3m", "."}, 2, "", "--window: '3m' is not a number"},
+      {"bad jobs", {"--jobs", "0", "."}, 2, "", "--jobs: '0' is not a number of processes"},
       {"no logs", {"--out", "x"}, 2, "", "no logs given"},
       {"unreadable log", {".", "--out", "res"}, 1, "", "bad.adi: 1: CALL: declares 40 bytes"},
       {"two logs of one station", {".", "--out", "res"}, 1, "", "more than one log of PY3BB"},
+      {"replay worker dies",
+       {".", "--out", "res", "--jobs", "2"},
+       1,
+       "",
+       "py3bb.cbr: replaying it through the plug-in failed: the replay process was killed by "
+       "signal",
+       "PY3BB"},
   };
   for (const auto& c : cases) {
+    // Where no worker processes exist, nothing can die apart from the run.
+    if (c.worker_dies_on != nullptr && !WorkerProcess::Supported()) continue;
+#if !defined(_WIN32)
+    if (c.worker_dies_on != nullptr) setenv("TZQ_CHECK_WORKER_DIES_ON", c.worker_dies_on, 1);
+#endif
     TempFolder folder;
     WriteSmallContest(folder);
     if (std::string(c.name) == "unreadable log") {
@@ -158,6 +204,9 @@ TEST(CheckRun, ExitStatuses) {
     }
     std::ostringstream out, err;
     EXPECT_EQ(RunCheck(c.args, out, err), c.status) << c.name << "\n" << err.str();
+#if !defined(_WIN32)
+    unsetenv("TZQ_CHECK_WORKER_DIES_ON");
+#endif
     EXPECT_NE(out.str().find(c.in_stdout), std::string::npos) << c.name << "\n" << out.str();
     EXPECT_NE(err.str().find(c.in_stderr), std::string::npos) << c.name << "\n" << err.str();
     if (c.status == 1) {
