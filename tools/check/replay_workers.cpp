@@ -33,26 +33,42 @@ constexpr const char* kDieOnEnv = "TZQ_CHECK_WORKER_DIES_ON";
 // A file name this long stands for the QSO before's file.
 constexpr uint32_t kSameFile = 0xFFFFFFFFu;
 
+// Writes a message into a buffer sized by a first pass of the same code
+// through a Sizer: a job is a few ten thousand small fields.
+class Sizer {
+ public:
+  template <typename T>
+  void Number(T) {
+    size_ += sizeof(T);
+  }
+  void Text(const std::string& s) { size_ += 4 + s.size(); }
+  size_t size() const { return size_; }
+
+ private:
+  size_t size_ = 0;
+};
+
 class Writer {
  public:
-  Writer() { bytes_.resize(4); }
+  explicit Writer(size_t body_size) : bytes_(4 + body_size, '\0'), at_(&bytes_[0]) {
+    Number(static_cast<uint32_t>(body_size));
+  }
   template <typename T>
   void Number(T value) {
-    bytes_.append(reinterpret_cast<const char*>(&value), sizeof value);
+    std::memcpy(at_, &value, sizeof value);
+    at_ += sizeof value;
   }
   void Text(const std::string& s) {
     Number(static_cast<uint32_t>(s.size()));
-    bytes_ += s;
+    if (!s.empty()) std::memcpy(at_, s.data(), s.size());
+    at_ += s.size();
   }
   // The whole message, its length in front.
-  const std::string& Message() {
-    const uint32_t size = static_cast<uint32_t>(bytes_.size() - 4);
-    std::memcpy(&bytes_[0], &size, 4);
-    return bytes_;
-  }
+  std::string Message() { return std::move(bytes_); }
 
  private:
   std::string bytes_;
+  char* at_;
 };
 
 class Reader {
@@ -90,31 +106,38 @@ bool ReceiveMessage(Channel* channel, std::string* body) {
   return size == 0 || channel->Receive(&(*body)[0], size);
 }
 
-std::string JobMessage(const ReplayJob& job) {
-  Writer w;
-  w.Text(job.ownCall);
-  w.Number<int32_t>(job.periodStart);
-  w.Number<int32_t>(job.periodEnd);
-  w.Number<uint8_t>(job.withWarnings ? 1 : 0);
-  w.Number<uint32_t>(static_cast<uint32_t>(job.qsos.size()));
+template <typename Out>
+void PutJob(const ReplayJob& job, Out* w) {
+  w->Text(job.ownCall);
+  w->Number(static_cast<int32_t>(job.periodStart));
+  w->Number(static_cast<int32_t>(job.periodEnd));
+  w->Number(static_cast<uint8_t>(job.withWarnings ? 1 : 0));
+  w->Number(static_cast<uint32_t>(job.qsos.size()));
   const std::string* file = nullptr;
   for (const LogQso* q : job.qsos) {
     if (file != nullptr && *file == q->file) {
-      w.Number<uint32_t>(kSameFile);
+      w->Number(kSameFile);
     } else {
-      w.Text(q->file);
+      w->Text(q->file);
       file = &q->file;
     }
-    w.Number<int32_t>(q->line);
+    w->Number(static_cast<int32_t>(q->line));
     for (const std::string* s : {&q->ownCall, &q->call, &q->mode, &q->rstSent, &q->rstRcvd,
                                  &q->exchSent, &q->exchRcvd, &q->dxPrefix, &q->band}) {
-      w.Text(*s);
+      w->Text(*s);
     }
-    w.Number<uint32_t>(q->freqHz);
-    w.Number<int32_t>(q->date);
-    w.Number<int64_t>(q->stamp);
-    w.Number<double>(q->oleDays);
+    w->Number(static_cast<uint32_t>(q->freqHz));
+    w->Number(static_cast<int32_t>(q->date));
+    w->Number(static_cast<int64_t>(q->stamp));
+    w->Number(static_cast<double>(q->oleDays));
   }
+}
+
+std::string JobMessage(const ReplayJob& job) {
+  Sizer sizer;
+  PutJob(job, &sizer);
+  Writer w(sizer.size());
+  PutJob(job, &w);
   return w.Message();
 }
 
@@ -145,17 +168,25 @@ ReplayJob ReadJob(const std::string& body, std::vector<LogQso>* qsos) {
 }
 
 // A result: 0 and the score, or 1 and why the replay failed.
-std::string ResultMessage(bool replayed, const PluginScore& score, const std::string& error) {
-  Writer w;
-  w.Number<uint8_t>(replayed ? 0 : 1);
+template <typename Out>
+void PutResult(bool replayed, const PluginScore& score, const std::string& error, Out* w) {
+  w->Number(static_cast<uint8_t>(replayed ? 0 : 1));
   if (!replayed) {
-    w.Text(error);
-    return w.Message();
+    w->Text(error);
+    return;
   }
   for (int n : {score.qsos, score.points, score.multipliers, score.score, score.dupes}) {
-    w.Number<int32_t>(n);
+    w->Number(static_cast<int32_t>(n));
   }
-  w.Text(score.warnings);
+  w->Text(score.warnings);
+}
+
+// A result: 0 and the score, or 1 and why the replay failed.
+std::string ResultMessage(bool replayed, const PluginScore& score, const std::string& error) {
+  Sizer sizer;
+  PutResult(replayed, score, error, &sizer);
+  Writer w(sizer.size());
+  PutResult(replayed, score, error, &w);
   return w.Message();
 }
 
