@@ -2,7 +2,9 @@
 // name as a host loads it. Run: build/native/bin/tzq_bench (see README).
 
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <string>
 
@@ -152,6 +154,49 @@ void BM_GetResult(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(p.api.GetResult0(&out));
   state.SetLabel(state.range(0) != 0 ? "html" : "text");
 }
+long ResidentBytes() {
+  long pages = 0, resident = 0;
+  std::FILE* f = std::fopen("/proc/self/statm", "r");
+  if (f == nullptr) return 0;
+  const int read = std::fscanf(f, "%ld %ld", &pages, &resident);
+  std::fclose(f);
+  return read == 2 ? resident * sysconf(_SC_PAGESIZE) : 0;
+}
+
+// What a stored QSO costs in resident memory, every call distinct (one
+// index entry per QSO, the worst case), and what a reset leaves behind.
+void BM_ResidentPerQso(benchmark::State& state) {
+  Loaded& p = Plugin();
+  const long count = state.range(0);
+  const char* bands[] = {"80m", "40m", "20m", "15m", "10m"};
+  const char* modes[] = {"RTTY", "BPSK31", "BPSK63", "BPSK125"};
+  std::vector<std::string> calls(static_cast<size_t>(count));
+  for (long i = 0; i < count; ++i) calls[static_cast<size_t>(i)] = "PY" + std::to_string(i);
+  long fresh = 0, full = 0, after = 0;
+  for (auto _ : state) {
+    Replay(p.api, HostLog(std::vector<BenchQso>()));
+    fresh = ResidentBytes();
+    HostDate date{43260.5, 0, 0};
+    HostQso q;
+    q.exchRcvd = "SP";
+    q.dxPrefix = "PY";
+    q.time = &date;
+    for (long i = 0; i < count; ++i) {
+      q.call = calls[static_cast<size_t>(i)].c_str();
+      q.band = bands[i % 5];
+      q.mode = modes[(i / 5) % 4];
+      q.freqHz = 7035000;
+      CallQso(p.api.AddData0, q);
+    }
+    full = ResidentBytes();
+    Replay(p.api, HostLog(std::vector<BenchQso>()));
+    after = ResidentBytes();
+  }
+  state.counters["bytes_per_qso"] = static_cast<double>(full - fresh) / static_cast<double>(count);
+  state.counters["kb_left_after_reset"] = static_cast<double>(after - fresh) / 1024.0;
+}
+BENCHMARK(BM_ResidentPerQso)->Arg(1000000)->Iterations(1)->Unit(benchmark::kMillisecond);
+
 // HTML last: once switched on it stays on while the library is loaded.
 BENCHMARK(BM_GetResult)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 

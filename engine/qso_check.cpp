@@ -42,22 +42,32 @@ QsoVerdict QsoChecker::Judge(const QsoArgs& qso, bool make_record) const {
 
   QsoRecord& record = verdict.record;
   if (make_record) {
-    record.call = std::string(qso.call);
-    record.band = std::string(qso.band);
-    record.mode = std::string(qso.mode);
-    record.rstRcvd = std::string(qso.rstRcvd);
-    record.rstSent = std::string(qso.rstSent);
-    record.exchRcvd = std::string(qso.exchRcvd);
-    record.exchSent = std::string(qso.exchSent);
+    // Views of the host's texts: the store copies them before AddData returns.
+    record.call = qso.call;
+    record.band = qso.band;
+    record.mode = qso.mode;
+    record.rstRcvd = qso.rstRcvd;
+    record.rstSent = qso.rstSent;
+    record.exchRcvd = qso.exchRcvd;
+    record.exchSent = qso.exchSent;
     record.freqKhz = static_cast<int32_t>(qso.freqHz / 1000u);
     record.time = qso.qsoTime;
   }
   // LB, YL and QRP stand where an area would: no multiplier, but no fault.
   if (qso.exchRcvd != "LB" && qso.exchRcvd != "YL" && qso.exchRcvd != "QRP") {
-    const std::string normalised(text::Trim(text::ToUpper(qso.exchRcvd)));
-    if (contest::IsAreaCode(normalised)) {
-      record.area = normalised;
+    // Upper case without surrounding blanks. An area code is two letters
+    // (every two-letter multiplier is one), so no other text needs a copy
+    // until it is refused.
+    const std::string_view trimmed = text::Trim(qso.exchRcvd);
+    int slot = -1;
+    if (trimmed.size() == 2) {
+      const char upper[2] = {text::ToUpper(trimmed[0]), text::ToUpper(trimmed[1])};
+      slot = contest::MultiplierIndex(std::string_view(upper, 2));
+    }
+    if (slot >= 0) {
+      record.area = contest::MultiplierName(slot);
     } else {
+      const std::string normalised = text::ToUpper(trimmed);
       verdict.lines = RejectionLine(qso, Reason::kBadArea, &normalised);
       record.notCounted = 1;
       record.areaRefused = true;

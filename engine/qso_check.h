@@ -25,8 +25,8 @@ struct QsoVerdict {
   // kWrongBand, kWrongMode or kNoExchange for a refused QSO; kNone for one
   // to store.
   bad_qso_log::Reason refusal = bad_qso_log::Reason::kNone;
-  // The record to store, area, notCounted and areaRefused set; empty for a
-  // refused QSO.
+  // The record to store, area, notCounted and areaRefused set, its texts
+  // viewing the checked QsoArgs; empty for a refused QSO.
   QsoRecord record;
   // The refusal's line, or the area line of a stored QSO whose exchange
   // names no area; the duplicate lines come after them.

@@ -50,14 +50,9 @@ int StatsModule::AddData(const QsoArgs& qso) {
     if (!seen) bands_seen_.push_back(std::string(qso.band));
 
     if (verdict.stored()) {
-      // The flags go on the stored copy; one index lookup gives the count.
-      int earlier = 0;
-      QsoRecord& added = store_.Append(std::move(verdict.record), &earlier);
-      if (earlier > 0) {
-        added.notCounted = 1;
-        added.dupe = 1;
-        verdict.lines += checker_.DupeLines(qso, earlier);
-      }
+      // The store flags a duplicate itself; one index lookup gives the count.
+      const int earlier = store_.Append(verdict.record);
+      if (earlier > 0) verdict.lines += checker_.DupeLines(qso, earlier);
     }
   }
   AppendBadQsoLines(verdict.lines);
@@ -169,8 +164,10 @@ const char* StatsModule::GetResult(int* out) {
 
   if (cabrillo_export_flag_ != 0 && export_confirmed_) {
     for (const QsoRecord& qso : store_.records()) {
-      cabrillo_.AddQsoLine(qso.call, qso.freqKhz, CabrilloModeCode(qso.mode), qso.time, qso.rstSent,
-                           qso.exchSent, qso.rstRcvd, qso.exchRcvd);
+      cabrillo_.AddQsoLine(std::string(qso.call), qso.freqKhz,
+                           CabrilloModeCode(std::string(qso.mode)), qso.time,
+                           std::string(qso.rstSent), std::string(qso.exchSent),
+                           std::string(qso.rstRcvd), std::string(qso.exchRcvd));
     }
     const std::string message = cabrillo_.WriteLog(claimed_score_, *platform_.executables);
     platform_.boxes->Show(message, "Output", MessageBoxes::kIconInformation, true);

@@ -13,7 +13,7 @@ std::string FilledName(const std::string& band) {
 }
 
 // Band names are a few bytes long: comparing them inline beats a memcmp call.
-inline bool SameText(const std::string& a, const std::string& b) {
+inline bool SameText(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {
     if (a[i] != b[i]) return false;
@@ -70,7 +70,7 @@ ScoreSheet ComputeScore(const QsoStore& store, const std::vector<std::string>& b
     if (bit >= 0 ? (worked_bits[row_index] & (1u << bit)) == 0
                  : std::find(areas.begin(), areas.end(), qso.area) == areas.end()) {
       if (bit >= 0) worked_bits[row_index] |= 1u << bit;
-      areas.push_back(qso.area);
+      areas.emplace_back(qso.area);
       ++row.multipliers;
     }
   }

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <iterator>
 #include <map>
@@ -15,6 +16,7 @@
 #include "engine/version.h"
 #include "tests/support/temp_folder.h"
 #include "tools/check/results_writer.h"
+#include "tools/check/worker_process.h"
 #include "tools/loggen/contest_logs.h"
 
 namespace {
@@ -102,6 +104,34 @@ TEST(CheckRun, GeneratedContestGivesExactlyTheInjectedFaults) {
     const std::vector<std::string> found = FlaggedLines(outcome), injected = KeyLines(key);
     EXPECT_EQ(Lacking(injected, found), std::vector<std::string>{}) << size.stations << " missed";
     EXPECT_EQ(Lacking(found, injected), std::vector<std::string>{}) << size.stations << " invented";
+  }
+}
+
+TEST(CheckRun, EveryNumberOfReplayProcessesWritesTheSameBytes) {
+  TempFolder folder;
+  ContestOptions contest;
+  contest.stations = 20;
+  contest.seed = 3;
+  contest.qsosPerLog = 60;
+  for (const auto& [name, bytes] : GenerateContest(contest)) folder.Write(name, bytes);
+  std::vector<std::string> names;
+  for (const char* jobs : {"1", "2", "3"}) {
+    std::ostringstream out, err;
+    ASSERT_EQ(
+        RunCheck({folder.path(), "--out", std::string("res") + jobs, "--jobs", jobs}, out, err), 0)
+        << err.str();
+    if (names.empty()) {
+      for (const auto& f : std::filesystem::directory_iterator(folder.path() + "/res1")) {
+        names.push_back(f.path().filename().string());
+      }
+      ASSERT_EQ(names.size(), 23u);  // one report per station, three results
+      continue;
+    }
+    for (const std::string& name : names) {
+      EXPECT_EQ(folder.Read(std::string("res") + jobs + "/" + name), folder.Read("res1/" + name))
+          << name << " with --jobs " << jobs;
+    }
+    EXPECT_FALSE(folder.Exists(std::string("res") + jobs + "/.plugin-work"));
   }
 }
 
@@ -240,6 +270,8 @@ TEST(CheckRun, ExitStatuses) {
     const char* in_stdout;
     const char* in_stderr;
     const char* in_results;  // in res/results.txt; nullptr: not written
+    // A replay worker dies on this station's log, as on a plug-in crash.
+    const char* worker_dies_on = nullptr;
   } cases[] = {
       {"version", {"--version"}, 0, "tzq-check " TZQ_VERSION_TEXT "\nplug-in ", "", nullptr},
       // The plug-in beside the test, as beside the program.
@@ -270,6 +302,12 @@ TEST(CheckRun, ExitStatuses) {
        "",
        "--window: '1441' is not a number of minutes from 0 to 1440",
        nullptr},
+      {"bad jobs",
+       {"--jobs", "0", "."},
+       2,
+       "",
+       "--jobs: '0' is not a number of processes",
+       nullptr},
       {"no logs", {"--out", "x"}, 2, "", "no logs given", nullptr},
       {"unreadable log",
        {".", "--out", "res"},
@@ -296,8 +334,21 @@ TEST(CheckRun, ExitStatuses) {
        "",
        "cannot write res",
        nullptr},
+      {"replay worker dies",
+       {".", "--out", "res", "--jobs", "2"},
+       1,
+       "",
+       "py3bb.cbr: replaying it through the plug-in failed: the replay process was killed by "
+       "signal",
+       nullptr,
+       "PY3BB"},
   };
   for (const auto& c : cases) {
+    // Where no worker processes exist, nothing can die apart from the run.
+    if (c.worker_dies_on != nullptr && !WorkerProcess::Supported()) continue;
+#if !defined(_WIN32)
+    if (c.worker_dies_on != nullptr) setenv("TZQ_CHECK_WORKER_DIES_ON", c.worker_dies_on, 1);
+#endif
     TempFolder folder;
     WriteSmallContest(folder);
     if (std::string(c.name) == "unreadable log") {
@@ -318,6 +369,9 @@ TEST(CheckRun, ExitStatuses) {
     }
     std::ostringstream out, err;
     EXPECT_EQ(RunCheck(c.args, out, err), c.status) << c.name << "\n" << err.str();
+#if !defined(_WIN32)
+    unsetenv("TZQ_CHECK_WORKER_DIES_ON");
+#endif
     EXPECT_NE(out.str().find(c.in_stdout), std::string::npos) << c.name << "\n" << out.str();
     EXPECT_NE(err.str().find(c.in_stderr), std::string::npos) << c.name << "\n" << err.str();
     if (c.in_results != nullptr) {

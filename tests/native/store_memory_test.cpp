@@ -59,7 +59,7 @@ TEST_F(StoreMemoryTest, ALargeLogStaysSmallAndAResetGivesItBack) {
   RecordProperty("bytes_per_qso", std::to_string(per_qso));
   std::printf("resident: fresh %ld KB, %ld QSOs %ld KB (%ld bytes per QSO)\n", fresh / 1024, kQsos,
               full / 1024, per_qso);
-  EXPECT_LT(per_qso, 400);
+  EXPECT_LT(per_qso, 250);
 
   Reset();
   const long after = ResidentBytes();

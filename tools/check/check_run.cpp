@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "engine/version.h"
+#include "tools/check/replay_workers.h"
 #include "tools/check/results_writer.h"
 #include "tools/plugin_loader/plugin_library.h"
 #include "tools/replay/replay_platform.h"
@@ -140,6 +141,17 @@ void ReadStation(const std::string& file, StationResult* r) {
   }
 }
 
+// A log whose replay process died is not scored; its QSOs still served to
+// check the other logs.
+void TakeReplay(ReplayJobResult* replay, StationResult* r, PluginScore* score) {
+  if (replay->died) {
+    r->scored = false;
+    r->reason = "replaying it through the plug-in failed: " + replay->death;
+  } else {
+    *score = std::move(replay->score);
+  }
+}
+
 }  // namespace
 
 std::string NormalisedText(const std::string& text) {
@@ -169,6 +181,9 @@ Options:
                     beside this program, else the installed one in
                     ../lib/tzq-stats; Stats.dll beside tzq-check.exe in the
                     Windows build).
+  --jobs N          replay the logs through the plug-in in N processes at
+                    once (1 to 64, default: one per processor); the results
+                    are the same for every N.
   -h, --help        show this text.
   --version         print the version, and the plug-in's (read from its
                     file, not loaded), and exit.
@@ -191,7 +206,7 @@ bool ParseCheckOptions(const std::vector<std::string>& args, CheckOptions* optio
       options->help = true;
     } else if (a == "--version") {
       options->version = true;
-    } else if (a == "--out" || a == "--plugin" || a == "--window") {
+    } else if (a == "--out" || a == "--plugin" || a == "--window" || a == "--jobs") {
       if (!has_value || args[i + 1].empty()) {
         *error = a + ": needs a value";
         return false;
@@ -201,6 +216,11 @@ bool ParseCheckOptions(const std::vector<std::string>& args, CheckOptions* optio
         options->outDir = value;
       } else if (a == "--plugin") {
         options->plugin = value;
+      } else if (a == "--jobs") {
+        if (!ParseInt(value, 1, 64, &options->jobs)) {
+          *error = "--jobs: '" + value + "' is not a number of processes from 1 to 64";
+          return false;
+        }
       } else if (!ParseInt(value, 0, 1440, &options->windowMinutes)) {
         *error = "--window: '" + value + "' is not a number of minutes from 0 to 1440";
         return false;
@@ -286,9 +306,10 @@ bool CheckContest(const CheckOptions& options, CheckOutcome* outcome, std::strin
         return found;
       });
 
-  PluginReplayer replayer;
   const fs::path work = fs::path(options.outDir) / ".plugin-work";
-  if (!replayer.Open(options.plugin, work.string(), error)) return false;
+  auto replayer = std::make_unique<ReplayWorkers>(options.plugin, work.string(), options.jobs);
+  std::vector<ReplayJob> jobs;
+  std::vector<ReplayJobResult> replayed;
   if (first_date == 0) first_date = last_date = Today();
   // The period is the log's own, as tzq-replay takes it; a log without QSOs
   // gets the contest's.
@@ -304,10 +325,16 @@ bool CheckContest(const CheckOptions& options, CheckOutcome* outcome, std::strin
     std::vector<const LogQso*> all;
     for (const LogQso& q : stations[i].qsos) all.push_back(&q);
     StationResult& r = stations[i];
-    if (!replayer.Replay(all, r.call, start, end, true, &r.claimed, error)) return false;
+    jobs.push_back({std::move(all), r.call, start, end, true});
+  }
+  if (!replayer->Run(jobs, &replayed, error)) return false;
+  for (size_t k = 0; k < scored.size(); ++k) {
+    TakeReplay(&replayed[k], &stations[scored[k]], &stations[scored[k]].claimed);
   }
 
   std::vector<std::vector<QsoFinding>> findings = cross_check.get();
+  std::vector<size_t> second;
+  jobs.clear();
   for (size_t k = 0; k < scored.size(); ++k) {
     for (QsoFinding& f : findings[k]) {
       if (f.otherStation >= 0) f.otherStation = static_cast<int>(scored[f.otherStation]);
@@ -324,17 +351,25 @@ bool CheckContest(const CheckOptions& options, CheckOutcome* outcome, std::strin
     // the log as sent.
     if (kept.size() == r.qsos.size()) {
       r.checked = r.claimed;
-    } else if (!replayer.Replay(kept, r.call, periods[k].first, periods[k].second, false,
-                                &r.checked, error)) {
-      return false;
+    } else if (r.scored) {
+      second.push_back(scored[k]);
+      jobs.push_back({std::move(kept), r.call, periods[k].first, periods[k].second, false});
     }
   }
+  if (!replayer->Run(jobs, &replayed, error)) return false;
+  for (size_t k = 0; k < second.size(); ++k) {
+    TakeReplay(&replayed[k], &stations[second[k]], &stations[second[k]].checked);
+  }
+  replayer.reset();  // the workers end and leave their folders
   std::error_code ignored;
   fs::remove_all(work, ignored);
   return true;
 }
 
 int RunCheck(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  if (!args.empty() && args[0] == kReplayWorkerArgument) {
+    return RunReplayWorker(std::vector<std::string>(args.begin() + 1, args.end()));
+  }
   CheckOptions options;
   std::string error;
   if (!ParseCheckOptions(args, &options, &error)) {

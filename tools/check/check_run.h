@@ -19,6 +19,7 @@ struct CheckOptions {
   std::string outDir = "results";
   int windowMinutes = 3;
   std::string plugin;  // empty: the plug-in beside the program
+  int jobs = 0;        // replay processes; 0: one per processor
 };
 
 // `args` without the program name. False with a message for a bad option.

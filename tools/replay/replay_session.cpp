@@ -93,6 +93,20 @@ struct LinesPlaced {
   bool cut = false;                        // it ended inside the expected lines
 };
 
+// A call, band and mode, viewing the replayed QSO: no text copied per QSO.
+struct SameQso {
+  std::string_view call, band, mode;
+  bool operator==(const SameQso& o) const {
+    return call == o.call && band == o.band && mode == o.mode;
+  }
+  struct Hash {
+    size_t operator()(const SameQso& k) const {
+      const std::hash<std::string_view> h;
+      return h(k.call) ^ (h(k.band) * 31) ^ (h(k.mode) * 1009);
+    }
+  };
+};
+
 LinesPlaced PlaceBadQsoLines(const std::vector<const ReplayQso*>& qsos,
                              const std::vector<int>& results, const std::string& content,
                              ReplayTally* tally) {
@@ -100,7 +114,7 @@ LinesPlaced PlaceBadQsoLines(const std::vector<const ReplayQso*>& qsos,
   const std::string header = std::string(bad_qso_log::kHeader) + "\r\n";
   size_t at = content.compare(0, header.size(), header) == 0 ? header.size() : 0;
   // Stored QSOs per call, band and mode (exact), as the plug-in counts them.
-  std::unordered_map<std::string, int> stored;
+  std::unordered_map<SameQso, int, SameQso::Hash> stored;
   stored.reserve(qsos.size());
   LinesPlaced placed;
   for (size_t i = 0; i < qsos.size(); ++i) {
@@ -112,7 +126,7 @@ LinesPlaced PlaceBadQsoLines(const std::vector<const ReplayQso*>& qsos,
       ++placed.refusalsAndDupes;
       lines = checker.LinesOf(args);
     } else {
-      const int earlier = stored[q.call + '\n' + q.band + '\n' + q.mode]++;
+      const int earlier = stored[SameQso{q.call, q.band, q.mode}]++;
       placed.refusalsAndDupes += static_cast<size_t>(earlier);
       lines = checker.LinesOf(args) + checker.DupeLines(args, earlier);
     }
