@@ -216,8 +216,6 @@ struct ReplayWorkers::State {
   bool scratch_made = false;
   // Worker processes, kept from one Run to the next.
   std::vector<std::unique_ptr<WorkerProcess>> processes;
-  // The replays in this process, where no worker can be started.
-  std::unique_ptr<PluginReplayer> local;
 
   // Starts worker `k` and waits until it has loaded the plug-in.
   bool StartWorker(size_t k, std::string* error) {
@@ -283,24 +281,6 @@ bool ReplayWorkers::Run(const std::vector<ReplayJob>& jobs, std::vector<ReplayJo
   results->assign(jobs.size(), ReplayJobResult());
   if (jobs.empty()) return true;
   State& s = *state_;
-
-  if (!WorkerProcess::Supported()) {
-    if (s.local == nullptr) {
-      s.local = std::make_unique<PluginReplayer>();
-      if (!s.local->Open(s.plugin, s.folder, error)) {
-        s.local.reset();
-        return false;
-      }
-    }
-    for (size_t i = 0; i < jobs.size(); ++i) {
-      const ReplayJob& j = jobs[i];
-      if (!s.local->Replay(j.qsos, j.ownCall, j.periodStart, j.periodEnd, j.withWarnings,
-                           &(*results)[i].score, error)) {
-        return false;
-      }
-    }
-    return true;
-  }
 
   if (!s.scratch_made) {
     s.scratch = MakeMemoryScratchFolder();

@@ -6,9 +6,7 @@
 // replay's result depends on its log alone, so which worker replays a log
 // changes nothing. A worker that dies takes only the log it was replaying
 // with it: that replay is reported as died, with how, and a fresh worker
-// takes the logs after it. Where the platform starts no worker processes
-// (WorkerProcess::Supported), the replays run in this process, one after
-// the other.
+// takes the logs after it.
 // Owned and called by one thread; it runs a thread per worker inside Run.
 #pragma once
 

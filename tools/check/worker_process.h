@@ -4,8 +4,7 @@
 // that way, opens its end as a WorkerChannel. The channel is the child's
 // standard input and output; once the child opens it, what the child's code
 // writes to standard output goes to standard error, so nothing strays into
-// the channel. Where the platform has no implementation, Supported() is
-// false and callers do the work in their own process.
+// the channel.
 // Each object belongs to one thread at a time.
 #pragma once
 
@@ -15,8 +14,6 @@
 
 class WorkerProcess {
  public:
-  static bool Supported();
-
   WorkerProcess();
   // Ends the process's input and waits for it.
   ~WorkerProcess();

@@ -49,10 +49,6 @@ struct WorkerProcess::State {
   int fd = -1;
 };
 
-bool WorkerProcess::Supported() {
-  return true;
-}
-
 WorkerProcess::WorkerProcess() : state_(new State) {}
 
 WorkerProcess::~WorkerProcess() {
