@@ -29,6 +29,10 @@ inline bool EndsWith(std::string_view s, std::string_view tail) {
   return s.size() >= tail.size() && s.substr(s.size() - tail.size()) == tail;
 }
 
+// The text with "&", "<", ">" and '"' written as HTML character
+// references, so that it shows as text wherever a page puts it.
+std::string HtmlEscaped(std::string_view s);
+
 // True when `word` stands in `line` delimited by blanks or the line's ends.
 bool ContainsWord(std::string_view line, std::string_view word);
 
