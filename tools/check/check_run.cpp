@@ -6,12 +6,12 @@
 #include <cmath>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <future>
 #include <map>
 #include <set>
 #include <thread>
 
+#include "engine/text.h"
 #include "engine/version.h"
 #include "tools/check/results_writer.h"
 
@@ -57,27 +57,6 @@ std::vector<std::string> CollectLogs(const std::vector<std::string>& args) {
   return files;
 }
 
-// CALLSIGN and CATEGORY-OPERATOR of a Cabrillo header; nothing for ADIF.
-void ReadCabrilloHeader(const std::string& path, std::string* call, std::string* category) {
-  std::ifstream in(path, std::ios::binary);
-  std::string line;
-  bool first = true;
-  while (std::getline(in, line)) {
-    if (first && line.compare(0, 3, "\xEF\xBB\xBF") == 0) line.erase(0, 3);
-    const std::string text = NormalisedText(line);
-    if (text.empty()) continue;
-    if (first && text.compare(0, 13, "START-OF-LOG:") != 0) return;
-    first = false;
-    const size_t colon = text.find(':');
-    if (colon == std::string::npos) continue;
-    const std::string tag = text.substr(0, colon);
-    const std::string value = NormalisedText(text.substr(colon + 1));
-    if (tag == "QSO" || tag == "END-OF-LOG") return;
-    if (tag == "CALLSIGN") *call = value;
-    if (tag == "CATEGORY-OPERATOR") *category = value;
-  }
-}
-
 std::string NormalisedSpacing(const std::string& text) {
   const size_t first = text.find_first_not_of(' ');
   return first == std::string::npos ? std::string() : text.substr(first);
@@ -118,14 +97,17 @@ CheckStation CrossCheckInput(const StationResult& r) {
 // Touches nothing but `r`, so logs can be read side by side.
 void ReadStation(const std::string& file, StationResult* r) {
   r->file = file;
-  if (!ReadLogQsos(file, &r->qsos, &r->reason)) {
+  std::map<std::string, std::string> header;
+  if (!ReadLogQsos(file, &r->qsos, &r->reason, &header)) {
     // The message names the file, which the results list beside it.
     if (r->reason.compare(0, file.size() + 1, file + ":") == 0) {
       r->reason = NormalisedSpacing(r->reason.substr(file.size() + 1));
     }
     return;
   }
-  ReadCabrilloHeader(file, &r->call, &r->category);
+  // CALLSIGN and CATEGORY-OPERATOR of a Cabrillo header; none for ADIF.
+  r->call = NormalisedText(header["CALLSIGN"]);
+  r->category = NormalisedText(header["CATEGORY-OPERATOR"]);
   for (size_t i = 0; r->call.empty() && i < r->qsos.size(); ++i) {
     r->call = NormalisedText(r->qsos[i].ownCall);
   }
@@ -139,10 +121,8 @@ void ReadStation(const std::string& file, StationResult* r) {
 }  // namespace
 
 std::string NormalisedText(const std::string& text) {
-  const char* blanks = " \t\r\n\v\f";
-  const size_t first = text.find_first_not_of(blanks);
-  if (first == std::string::npos) return std::string();
-  std::string out = text.substr(first, text.find_last_not_of(blanks) - first + 1);
+  // The blanks are those of the log readers (text::IsSpace).
+  std::string out(text::Trim(text));
   for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   return out;
 }
@@ -192,6 +172,11 @@ bool ParseCheckOptions(const std::vector<std::string>& args, CheckOptions* optio
         *error = "--window: '" + value + "' is not a number of minutes from 0 to 1440";
         return false;
       }
+    } else if (a == "-") {
+      // Every log has a name of its own in the results; standard input
+      // has none.
+      *error = "-: standard input is not read; name the log files (a file called - as ./-)";
+      return false;
     } else if (a.size() > 1 && a[0] == '-') {
       *error = a + ": unknown option";
       return false;

@@ -34,14 +34,20 @@ void ParseReport(const std::string& report, PluginScore* score) {
 
 }  // namespace
 
-bool ReadLogQsos(const std::string& path, std::vector<LogQso>* qsos, std::string* error) {
+bool ReadLogQsos(const std::string& path, std::vector<LogQso>* qsos, std::string* error,
+                 std::map<std::string, std::string>* header) {
   try {
-    // A log file is never standard input here: "-" names a file.
+    // A log file is never standard input here: "-" names a file, which
+    // the reader only takes for one with a folder in front.
     std::istringstream no_input;
-    *qsos = ReadLogs({path}, LogReadOptions{}, no_input).qsos;
+    LogReading reading = ReadLogs({path == "-" ? "./-" : path}, LogReadOptions{}, no_input);
+    *qsos = std::move(reading.qsos);
+    if (header != nullptr) *header = std::move(reading.cabrilloHeader);
     return true;
   } catch (const InputError& e) {
     *error = e.Describe();
+  } catch (const std::bad_alloc&) {
+    *error = path + ": not enough memory to read it";
   } catch (const std::exception& e) {
     *error = path + ": " + e.what();
   }

@@ -7,6 +7,7 @@
 // process's working folder for its duration.
 #pragma once
 
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,10 +17,14 @@
 // One contact as the replay tool maps it for AddData0.
 using LogQso = ReplayQso;
 
-// Reads `path` (ADIF or Cabrillo by content) into the host's QSOs. False,
-// with the replay tool's message (file, line, field) in `error`, when the
-// file cannot be read or holds a malformed record.
-bool ReadLogQsos(const std::string& path, std::vector<LogQso>* qsos, std::string* error);
+// Reads `path` (ADIF or Cabrillo by content) into the host's QSOs, and a
+// Cabrillo log's header tags into `header` (see ReadCabrilloHeader), from
+// one reading of the file. False, with the replay tool's message (file,
+// line, field) in `error`, when the file cannot be read, is larger than a
+// log may be or holds a malformed record. "-" names a file, not standard
+// input.
+bool ReadLogQsos(const std::string& path, std::vector<LogQso>* qsos, std::string* error,
+                 std::map<std::string, std::string>* header = nullptr);
 
 // The plug-in's verdict on one replayed log, taken from its text report.
 struct PluginScore {
