@@ -19,9 +19,9 @@
 #include <thread>
 #endif
 
+#include "engine/text.h"
 #include "tests/replay/scratch_folder.h"
 #include "tools/replay/replay_session.h"
-#include "tools/replay/visible_text.h"
 
 namespace {
 
@@ -409,8 +409,7 @@ TEST(ReplayRun, ControlCharactersFromALogAreShownEscaped) {
   const std::string log = folder.Write("esc\x1b[2J\r.adi", odd + kLog.substr(kLog.find("<CALL")));
   const Result r = Replay({log, "--out", folder / "out"});
   ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_NE(r.err.find("TIME_ON: no such time '\\x1b]0;x\\x07' (HHMM"), std::string::npos)
-      << r.err;
+  EXPECT_NE(r.err.find("TIME_ON: no such time '\\x1b]0;x\\x07' (HHMM"), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("esc\\x1b[2J\\x0d.adi: 11 QSOs read"), std::string::npos) << r.err;
   for (const char c : {'\x1b', '\a', '\r'}) EXPECT_EQ(r.err.find(c), std::string::npos) << r.err;
 
@@ -425,7 +424,7 @@ TEST(ReplayRun, ControlCharactersFromALogAreShownEscaped) {
       {"\xff\xc3(\xe2\x82", "\\xff\\xc3(\\xe2\\x82"},  // not UTF-8
       {"\xed\xa0\x80\xf4\x90\x80\x80", "\\xed\\xa0\\x80\\xf4\\x90\\x80\\x80"},
   };
-  for (const auto& c : cases) EXPECT_EQ(VisibleText(c.in), c.shown) << c.in;
+  for (const auto& c : cases) EXPECT_EQ(text::Visible(c.in), c.shown) << c.in;
 }
 
 // What --settings accepts: a regular file (kept private when it was) or a

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "engine/file_io.h"
+#include "engine/text.h"
 #include "reports/cabrillo_file_name.h"
 #include "tools/plugin_loader/plugin_library.h"
 #include "tools/replay/input_error.h"
@@ -12,7 +13,6 @@
 #include "tools/replay/replay_platform.h"
 #include "tools/replay/replay_session.h"
 #include "tools/replay/settings_file.h"
-#include "tools/replay/visible_text.h"
 #include "tools/replay/work_folder.h"
 
 namespace fs = std::filesystem;
@@ -46,7 +46,7 @@ std::string Joined(const std::vector<std::string>& names, const char* separator)
 
 // Every message may carry text from a log or a file name: shown escaped.
 int Fail(std::ostream& err, const std::string& message, int status) {
-  err << kProgram << ": " << VisibleText(message) << "\n";
+  err << kProgram << ": " << text::Visible(message) << "\n";
   return status;
 }
 
@@ -104,7 +104,7 @@ int RunReplay(const std::vector<std::string>& args, std::ostream& out, std::ostr
     read_options.strict = options.strict;
     log = ReadLogs(options.logFiles, read_options, in);
     for (const LogWarning& warning : log.notes.warnings) {
-      err << kProgram << ": " << VisibleText(warning.Describe()) << "\n";
+      err << kProgram << ": " << text::Visible(warning.Describe()) << "\n";
     }
 
     if (options.periodStart != 0) {
@@ -149,7 +149,7 @@ int RunReplay(const std::vector<std::string>& args, std::ostream& out, std::ostr
       }
     }
   } catch (const InputError& e) {
-    err << kProgram << ": " << VisibleText(e.Describe()) << "\n";
+    err << kProgram << ": " << text::Visible(e.Describe()) << "\n";
     if (e.file().empty()) err << "Try '" << kProgram << " --help'.\n";
     return 2;
   } catch (const std::bad_alloc&) {
@@ -244,7 +244,7 @@ int RunReplay(const std::vector<std::string>& args, std::ostream& out, std::ostr
                " in a generic digital mode (DG) refused as wrong mode: --dg-mode MODE maps them";
   }
   if (!written.empty()) summary += "; wrote " + Joined(written, ", ");
-  err << kProgram << ": " << VisibleText(summary) << "\n";
+  err << kProgram << ": " << text::Visible(summary) << "\n";
 
   int status = 0;
   // A report that did not reach standard output (a full disk, /dev/full)
