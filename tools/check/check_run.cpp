@@ -113,9 +113,12 @@ void ReadStation(const std::string& file, StationResult* r) {
   }
   if (r->call.empty()) {
     r->reason = "the log names no own call (CALLSIGN: or STATION_CALLSIGN)";
-  } else {
-    r->scored = true;
+    return;
   }
+  // Decided before any replay: the plug-in's answer to such a log would
+  // take the disk and the memory of the whole run.
+  r->reason = TooManyDupeLines(r->qsos);
+  r->scored = r->reason.empty();
 }
 
 }  // namespace
@@ -257,9 +260,10 @@ bool CheckContest(const CheckOptions& options, CheckOutcome* outcome, std::strin
         return found;
       });
 
+  // The replays work in a fresh folder of their own inside --out, which
+  // goes with the replayer: nothing planted in --out is followed.
   PluginReplayer replayer;
-  const fs::path work = fs::path(options.outDir) / ".plugin-work";
-  if (!replayer.Open(options.plugin, work.string(), error)) return false;
+  if (!replayer.Open(options.plugin, options.outDir, error)) return false;
   if (first_date == 0) first_date = last_date = Today();
   // The period is the log's own, as tzq-replay takes it; a log without QSOs
   // gets the contest's.
@@ -275,7 +279,14 @@ bool CheckContest(const CheckOptions& options, CheckOutcome* outcome, std::strin
     std::vector<const LogQso*> all;
     for (const LogQso& q : stations[i].qsos) all.push_back(&q);
     StationResult& r = stations[i];
-    if (!replayer.Replay(all, r.call, start, end, true, &r.claimed, error)) return false;
+    // A replay that failed (a full disk, a report that cannot be read)
+    // leaves the station not scored; its log still serves the cross-check
+    // of the others, as the log it is.
+    std::string problem;
+    if (!replayer.Replay(all, r.call, start, end, true, &r.claimed, &problem)) {
+      r.scored = false;
+      r.reason = problem;
+    }
   }
 
   std::vector<std::vector<QsoFinding>> findings = cross_check.get();
@@ -285,6 +296,7 @@ bool CheckContest(const CheckOptions& options, CheckOutcome* outcome, std::strin
     }
     StationResult& r = stations[scored[k]];
     r.findings = std::move(findings[k]);
+    if (!r.scored) continue;
     std::vector<const LogQso*> kept;
     for (size_t q = 0; q < r.qsos.size(); ++q) {
       if (!IsRemoved(r.findings[q].verdict)) kept.push_back(&r.qsos[q]);
@@ -292,15 +304,15 @@ bool CheckContest(const CheckOptions& options, CheckOutcome* outcome, std::strin
     // The same QSOs in the same order give the same score: only a log that
     // lost QSOs needs its second replay. The plug-in's warnings are those of
     // the log as sent.
+    std::string problem;
     if (kept.size() == r.qsos.size()) {
       r.checked = r.claimed;
     } else if (!replayer.Replay(kept, r.call, periods[k].first, periods[k].second, false,
-                                &r.checked, error)) {
-      return false;
+                                &r.checked, &problem)) {
+      r.scored = false;
+      r.reason = "checked score: " + problem;
     }
   }
-  std::error_code ignored;
-  fs::remove_all(work, ignored);
   return true;
 }
 
@@ -334,18 +346,21 @@ int RunCheck(const std::vector<std::string>& args, std::ostream& out, std::ostre
     err << kProgram << ": no logs found (*.cbr, *.log, *.adi)\n";
     return 1;
   }
-  std::vector<std::string> written;
-  if (!WriteResults(outcome, options.outDir, &written, &error)) {
-    err << kProgram << ": " << error << "\n";
-    return 1;
-  }
+  // Every file that can be written is; the failures are told at the end.
+  std::vector<std::string> written, failures;
+  WriteResults(outcome, options.outDir, &written, &failures);
   int not_scored = 0;
   for (const StationResult& r : outcome.stations) {
     if (r.scored) continue;
     ++not_scored;
-    err << kProgram << ": not scored: " << r.file << ": " << r.reason << "\n";
+    err << kProgram << ": not scored: " << text::Visible(r.file) << ": " << text::Visible(r.reason)
+        << "\n";
+  }
+  for (const std::string& failure : failures) {
+    err << kProgram << ": " << text::Visible(failure) << "\n";
   }
   err << kProgram << ": " << outcome.stations.size() - not_scored << " logs scored, " << not_scored
-      << " not scored; wrote " << written.size() << " files in " << options.outDir << "\n";
-  return not_scored > 0 ? 1 : 0;
+      << " not scored; wrote " << written.size() << " files in " << text::Visible(options.outDir)
+      << "\n";
+  return not_scored > 0 || !failures.empty() ? 1 : 0;
 }

@@ -10,26 +10,35 @@
 #include "tools/replay/log_reading.h"
 #include "tools/replay/replay_platform.h"
 #include "tools/replay/replay_session.h"
+#include "tools/replay/work_folder.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// Totals from the plug-in's text report: "Total\t q\t p\t m" and "Dupe\t d".
-void ParseReport(const std::string& report, PluginScore* score) {
+// Totals from the plug-in's text report: "Total\t q\t p\t m", "Dupe\t d"
+// and "Score: p*m = s". False when any of them is missing: a report this
+// reader does not know would score the log 0.
+bool ParseReport(const std::string& report, PluginScore* score) {
+  int found = 0;
   const size_t total = report.find("\nTotal\t");
   if (total != std::string::npos) {
-    std::sscanf(report.c_str() + total + 7, " %d\t %d\t %d", &score->qsos, &score->points,
-                &score->multipliers);
+    found += std::sscanf(report.c_str() + total + 7, " %d\t %d\t %d", &score->qsos, &score->points,
+                         &score->multipliers) == 3;
   }
   const size_t dupe = report.find("\nDupe\t");
-  if (dupe != std::string::npos) std::sscanf(report.c_str() + dupe + 6, " %d", &score->dupes);
+  if (dupe != std::string::npos) {
+    found += std::sscanf(report.c_str() + dupe + 6, " %d", &score->dupes) == 1;
+  }
   // The plug-in multiplies in 32 bits; the report's product is the score.
   const size_t line = report.find("\nScore: ");
   if (line != std::string::npos) {
     const size_t equals = report.find(" = ", line);
-    if (equals != std::string::npos) std::sscanf(report.c_str() + equals + 3, "%d", &score->score);
+    if (equals != std::string::npos) {
+      found += std::sscanf(report.c_str() + equals + 3, "%d", &score->score) == 1;
+    }
   }
+  return found == 3;
 }
 
 }  // namespace
@@ -54,16 +63,29 @@ bool ReadLogQsos(const std::string& path, std::vector<LogQso>* qsos, std::string
   return false;
 }
 
+std::string TooManyDupeLines(const std::vector<LogQso>& qsos) {
+  const uint64_t n = qsos.size();
+  if (n * (n - (n > 0 ? 1 : 0)) / 2 <= kMaxDupeLines) return std::string();
+  const DupeLineCount dupes = CountDupeLines(qsos);
+  if (dupes.lines <= kMaxDupeLines) return std::string();
+  const ReplayQso& q = *dupes.most;
+  return "the plug-in would write " + std::to_string(dupes.lines) +
+         " duplicate lines for this log, more than the " + std::to_string(kMaxDupeLines) +
+         " a log may cause (" + q.call + " on " + q.band + " " + q.mode + " logged " +
+         std::to_string(dupes.copies) + " times from line " + std::to_string(q.line) +
+         "); not replayed";
+}
+
 struct PluginReplayer::State {
   PluginLibrary library;
   PluginApi api;
-  fs::path folder;
+  WorkFolder work;
 };
 
 PluginReplayer::PluginReplayer() : state_(std::make_unique<State>()) {}
 PluginReplayer::~PluginReplayer() = default;
 
-bool PluginReplayer::Open(const std::string& plugin, const std::string& work_folder,
+bool PluginReplayer::Open(const std::string& plugin, const std::string& parent_folder,
                           std::string* error) {
   const fs::path path = plugin.empty()
                             ? fs::path(ProgramFolder()) / PluginLibrary::DefaultFileName()
@@ -72,14 +94,13 @@ bool PluginReplayer::Open(const std::string& plugin, const std::string& work_fol
     return false;
   }
   std::error_code ec;
-  state_->folder = fs::absolute(work_folder, ec);
-  // The settings file lives in "Plugins", which must exist.
-  fs::create_directories(state_->folder / "Plugins", ec);
+  const fs::path parent = fs::absolute(parent_folder, ec);
+  fs::create_directories(parent, ec);
   if (ec) {
-    *error = "cannot create " + (state_->folder / "Plugins").string() + ": " + ec.message();
+    *error = "cannot create " + parent.string() + ": " + ec.message();
     return false;
   }
-  return true;
+  return state_->work.Create(parent.string(), error);
 }
 
 bool PluginReplayer::Replay(const std::vector<const LogQso*>& qsos, const std::string& own_call,
@@ -94,11 +115,23 @@ bool PluginReplayer::Replay(const std::vector<const LogQso*>& qsos, const std::s
   setup.periodEnd = static_cast<int64_t>(period_end) * 1000000 + 235959;
   try {
     const ReplayOutcome outcome =
-        ReplayThroughPlugin(state_->api, qsos, setup, state_->folder.string());
-    ParseReport(outcome.report, score);
+        ReplayThroughPlugin(state_->api, qsos, setup, state_->work.path());
+    // A bad-QSO file cut short (a full disk) gives a wrong tally; the
+    // score is only as good as the files behind it.
+    if (!outcome.problems.empty()) {
+      *error = "the replay through the plug-in failed: ";
+      for (size_t i = 0; i < outcome.problems.size(); ++i) {
+        *error += (i > 0 ? "; " : "") + outcome.problems[i];
+      }
+      return false;
+    }
+    if (!ParseReport(outcome.report, score)) {
+      *error = "the plug-in's report holds no totals and score that the checker can read";
+      return false;
+    }
     if (with_warnings) score->warnings = outcome.tally.Describe();
   } catch (const std::exception& e) {
-    *error = e.what();
+    *error = std::string("the replay through the plug-in failed: ") + e.what();
     return false;
   }
   return true;
