@@ -36,7 +36,9 @@ int ErrnoOf(DWORD error) {
 }  // namespace
 
 bool MoveReplacing(const std::string& from, const std::string& to) {
-  return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+  if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0) return true;
+  errno = ErrnoOf(GetLastError());
+  return false;
 }
 
 std::FILE* CreateExclusive(const std::string& path) {

@@ -331,10 +331,12 @@ bool WriteResults(const CheckOutcome& outcome, const std::string& folder,
   // One file that cannot be written stops none of the others.
   for (const auto& [name, bytes] : files) {
     const std::string path = (std::filesystem::path(folder) / name).string();
+    errno = 0;
     if (file_io::ReplaceContents(path, bytes)) {
       written->push_back(name);
     } else {
-      errors->push_back("cannot write " + path + ": " + std::strerror(errno));
+      errors->push_back("cannot write " + path + ": " +
+                        (errno != 0 ? std::strerror(errno) : "the system gave no reason"));
     }
   }
   return errors->empty();
