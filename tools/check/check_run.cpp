@@ -320,7 +320,7 @@ int RunCheck(const std::vector<std::string>& args, std::ostream& out, std::ostre
   CheckOptions options;
   std::string error;
   if (!ParseCheckOptions(args, &options, &error)) {
-    err << kProgram << ": " << error << "\nTry '" << kProgram << " --help'.\n";
+    err << kProgram << ": " << text::Visible(error) << "\nTry '" << kProgram << " --help'.\n";
     return 2;
   }
   if (options.help) {
@@ -334,12 +334,13 @@ int RunCheck(const std::vector<std::string>& args, std::ostream& out, std::ostre
   std::error_code ec;
   fs::create_directories(options.outDir, ec);
   if (ec) {
-    err << kProgram << ": cannot create " << options.outDir << ": " << ec.message() << "\n";
+    err << kProgram << ": cannot create " << text::Visible(options.outDir) << ": " << ec.message()
+        << "\n";
     return 1;
   }
   CheckOutcome outcome;
   if (!CheckContest(options, &outcome, &error)) {
-    err << kProgram << ": " << error << "\n";
+    err << kProgram << ": " << text::Visible(error) << "\n";
     return 1;
   }
   if (outcome.stations.empty()) {

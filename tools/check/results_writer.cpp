@@ -308,10 +308,6 @@ std::string QsoTimeText(double ole_days) {
                 in_day / 60 % 60);
 }
 
-std::string UbnFileName(const std::string& call) {
-  return ReportBaseName(call) + ".ubn.txt";
-}
-
 bool WriteResults(const CheckOutcome& outcome, const std::string& folder,
                   std::vector<std::string>* written, std::vector<std::string>* errors) {
   const std::vector<Table> tables = Tables(outcome);

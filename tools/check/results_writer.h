@@ -12,10 +12,6 @@
 // "YYYY-MM-DD HHMM" of an OLE day count.
 std::string QsoTimeText(double ole_days);
 
-// The station's per-QSO report file name when no other station's name
-// meets it (see report_name.h).
-std::string UbnFileName(const std::string& call);
-
 // Writes every output into `folder`, each station's report under a name of
 // its own (UniqueReportNames). A file that cannot be written is skipped
 // with its reason in `errors` and the others are still written; `written`
