@@ -49,7 +49,9 @@ struct CheckOutcome {
 std::string NormalisedText(const std::string& text);
 
 // Everything but writing the outputs. False (with `error`) only when the
-// plug-in cannot be used; unreadable logs are stations with a reason.
+// plug-in cannot be used; unreadable logs, logs that would flood the
+// plug-in with duplicate lines and logs whose replay failed are stations
+// with a reason.
 bool CheckContest(const CheckOptions& options, CheckOutcome* outcome, std::string* error);
 
 // Exit status: 0 every log scored, 1 a log not scored or the plug-in or the
