@@ -286,6 +286,14 @@ TEST(CheckRun, HostileLogs) {
        1,
        {{"stderr", "PY3BB.ubn.txt: "}, {"PY2AA.ubn.txt", "of PY2AA\r\n"}}},
       {"standard input", {}, {"-"}, 2, {{"stderr", "-: standard input is not read"}}},
+#ifndef _WIN32
+      {"an endless log",
+       {},
+       {"/dev/zero", "."},
+       1,
+       {{"stderr", "not scored: /dev/zero: larger than a log may be (64 MiB); not read\n"},
+        {"PY2AA.ubn.txt", "of PY2AA\r\n"}}},
+#endif
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
