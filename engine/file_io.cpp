@@ -8,9 +8,9 @@
 
 namespace file_io {
 
-ReadResult ReadAllChecked(const std::string& path, std::string* content) {
-  content->clear();
-  std::FILE* f = std::fopen(path.c_str(), "rb");
+namespace {
+
+ReadResult ReadOpened(std::FILE* f, std::string* content) {
   if (f == nullptr) return errno == ENOENT ? ReadResult::kMissing : ReadResult::kFailed;
   char buf[65536];
   size_t n;
@@ -19,6 +19,18 @@ ReadResult ReadAllChecked(const std::string& path, std::string* content) {
   std::fclose(f);
   if (failed) content->clear();
   return failed ? ReadResult::kFailed : ReadResult::kOk;
+}
+
+}  // namespace
+
+ReadResult ReadAllChecked(const std::string& path, std::string* content) {
+  content->clear();
+  return ReadOpened(std::fopen(path.c_str(), "rb"), content);
+}
+
+ReadResult ReadAllNotFollowing(const std::string& path, std::string* content) {
+  content->clear();
+  return ReadOpened(OpenNotFollowing(path), content);
 }
 
 bool ReadAll(const std::string& path, std::string* content) {
@@ -87,6 +99,7 @@ bool ReplaceContents(const std::string& path, const std::string& bytes, const Ra
     if (f == nullptr && errno != EEXIST) return false;
   }
   if (f == nullptr) return false;
+  KeepPermissions(path, f);
   bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
   ok = (std::fflush(f) == 0) && ok;
   ok = (std::fclose(f) == 0) && ok;

@@ -9,10 +9,14 @@
 namespace file_io {
 
 bool AppendFile::Open(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+  // O_NOFOLLOW: a link planted at the name fails the open instead of
+  // sending the lines into its target. O_NONBLOCK keeps a FIFO planted there
+  // from blocking the caller; the type check below refuses it.
+  const int fd = ::open(path.c_str(),
+                        O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
   if (fd < 0) return false;
   struct stat st;
-  if (::fstat(fd, &st) != 0) {
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     ::close(fd);
     return false;
   }
@@ -25,10 +29,12 @@ bool AppendFile::Open(const std::string& path) {
 }
 
 // The held descriptor keeps its inode alive, so no other file can take its
-// number meanwhile: equal device and inode mean the very same file.
+// number meanwhile: equal device and inode mean the very same file. lstat:
+// a link put in the file's place is another inode, and the reopen that
+// follows refuses it.
 bool AppendFile::StillNamed() const {
   struct stat st;
-  return ::stat(path_.c_str(), &st) == 0 && static_cast<std::uint64_t>(st.st_dev) == device_ &&
+  return ::lstat(path_.c_str(), &st) == 0 && static_cast<std::uint64_t>(st.st_dev) == device_ &&
          static_cast<std::uint64_t>(st.st_ino) == inode_;
 }
 
@@ -38,14 +44,34 @@ bool AppendFile::CanHold() {
 }
 
 bool AppendFile::WriteAll(const std::string& bytes) {
-  const char* data = bytes.data();
-  size_t left = bytes.size();
+  const int fd = static_cast<int>(handle_);
+  struct stat st;
+  if (::fstat(fd, &st) != 0) return false;
+  // O_APPEND writes land at the end, which is the size now: one writer.
+  const off_t before = st.st_size;
+  std::string with_header;
+  const std::string* out = &bytes;
+  if (before == 0 && !header_.empty()) {
+    with_header = header_ + bytes;
+    out = &with_header;
+  }
+  const char* data = out->data();
+  size_t left = out->size();
   // One write in practice; a short write (a signal, a nearly full disk)
   // goes on where it stopped.
   while (left > 0) {
-    const ssize_t n = ::write(static_cast<int>(handle_), data, left);
+    const ssize_t n = ::write(fd, data, left);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
+    if (n <= 0) {
+      // Whatever part reached the file goes again, so the next append
+      // starts a line of its own. The caller hears of the write, not of
+      // the cut.
+      const int error = n < 0 ? errno : ENOSPC;
+      while (::ftruncate(fd, before) != 0 && errno == EINTR) {
+      }
+      errno = error;
+      return false;
+    }
     data += n;
     left -= static_cast<size_t>(n);
   }

@@ -13,13 +13,24 @@ HANDLE AsHandle(std::intptr_t h) {
 }  // namespace
 
 bool AppendFile::Open(const std::string& path) {
-  // Append access alone makes every write go to the current end of the file,
-  // wherever others have moved it. Sharing everything keeps the file as free
-  // for readers, renames and deletes as when it was closed between lines.
-  const HANDLE h = CreateFileA(path.c_str(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  // Write access besides append access: a failed write is cut back with
+  // SetEndOfFile, which needs it. Writes then go to the file pointer, which
+  // WriteAll puts at the end first. Sharing everything keeps the file as
+  // free for readers, renames and deletes as when it was closed between
+  // lines. FILE_FLAG_OPEN_REPARSE_POINT opens a link itself rather than its
+  // target, and the attribute check below refuses it.
+  const HANDLE h = CreateFileA(
+      path.c_str(), FILE_APPEND_DATA | FILE_WRITE_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(h, &info) ||
+      (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) != 0 ||
+      GetFileType(h) != FILE_TYPE_DISK) {
+    CloseHandle(h);
+    return false;
+  }
   path_ = path;
   handle_ = reinterpret_cast<std::intptr_t>(h);
   open_ = true;
@@ -65,12 +76,30 @@ bool AppendFile::CanHold() {
 }
 
 bool AppendFile::WriteAll(const std::string& bytes) {
-  const char* data = bytes.data();
-  size_t left = bytes.size();
+  const HANDLE h = AsHandle(handle_);
+  LARGE_INTEGER before;
+  if (!GetFileSizeEx(h, &before) || !SetFilePointerEx(h, before, nullptr, FILE_BEGIN)) {
+    return false;
+  }
+  std::string with_header;
+  const std::string* out = &bytes;
+  if (before.QuadPart == 0 && !header_.empty()) {
+    with_header = header_ + bytes;
+    out = &with_header;
+  }
+  const char* data = out->data();
+  size_t left = out->size();
   while (left > 0) {
     DWORD written = 0;
     const DWORD chunk = left > 0x40000000u ? 0x40000000u : static_cast<DWORD>(left);
-    if (!WriteFile(AsHandle(handle_), data, chunk, &written, nullptr) || written == 0) return false;
+    if (!WriteFile(h, data, chunk, &written, nullptr) || written == 0) {
+      // Whatever part reached the file goes again, so the next append
+      // starts a line of its own.
+      const DWORD error = GetLastError();
+      if (SetFilePointerEx(h, before, nullptr, FILE_BEGIN)) SetEndOfFile(h);
+      SetLastError(error);
+      return false;
+    }
     data += written;
     left -= written;
   }

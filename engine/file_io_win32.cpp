@@ -36,7 +36,9 @@ int ErrnoOf(DWORD error) {
 }  // namespace
 
 bool MoveReplacing(const std::string& from, const std::string& to) {
-  return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+  if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0) return true;
+  errno = ErrnoOf(GetLastError());
+  return false;
 }
 
 std::FILE* CreateExclusive(const std::string& path) {
@@ -59,6 +61,36 @@ std::FILE* CreateExclusive(const std::string& path) {
     _close(fd);
     DeleteFileA(path.c_str());
   }
+  return f;
+}
+
+void KeepPermissions(const std::string&, std::FILE*) {}
+
+std::FILE* OpenNotFollowing(const std::string& path) {
+  // A link opened as itself carries FILE_ATTRIBUTE_REPARSE_POINT; its
+  // target is never opened.
+  HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    errno = ErrnoOf(GetLastError());
+    return nullptr;
+  }
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(handle, &info) ||
+      (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) != 0 ||
+      GetFileType(handle) != FILE_TYPE_DISK) {
+    CloseHandle(handle);
+    errno = EINVAL;
+    return nullptr;
+  }
+  const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDONLY | _O_BINARY);
+  if (fd < 0) {
+    CloseHandle(handle);
+    return nullptr;
+  }
+  std::FILE* f = _fdopen(fd, "rb");
+  if (f == nullptr) _close(fd);
   return f;
 }
 

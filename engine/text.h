@@ -29,6 +29,19 @@ inline bool EndsWith(std::string_view s, std::string_view tail) {
   return s.size() >= tail.size() && s.substr(s.size() - tail.size()) == tail;
 }
 
+// The text with "&", "<", ">" and '"' written as HTML character
+// references, so that it shows as text wherever a page puts it.
+std::string HtmlEscaped(std::string_view s);
+
+// Text from a log as the tools show it, on a terminal or in a results file.
+// A log is a stranger's bytes: an ESC sequence would retitle or clear the
+// terminal, a CR overwrite a table row, a line feed forge a line. Every
+// byte that is not printable text shows as \xHH instead: the C0 controls
+// and DEL, the C1 controls (U+0080 to U+009F, which terminals obey too) and
+// bytes that are not valid UTF-8. Valid UTF-8 text (a name such as "São
+// Paulo") and backslashes stay as they are.
+std::string Visible(std::string_view s);
+
 // True when `word` stands in `line` delimited by blanks or the line's ends.
 bool ContainsWord(std::string_view line, std::string_view word);
 

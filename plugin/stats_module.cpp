@@ -65,8 +65,11 @@ void StatsModule::RewriteBadQsoFile(std::string_view call, const std::string& ti
   if (bad_qso_file_.empty()) return;
   std::string content;
   // A file that exists but cannot be read is left alone rather than
-  // replaced by a header-only file.
-  if (file_io::ReadAllChecked(bad_qso_file_, &content) == file_io::ReadResult::kFailed) return;
+  // replaced by a header-only file; so is a link at its name, whose target
+  // is not ours to copy.
+  if (file_io::ReadAllNotFollowing(bad_qso_file_, &content) == file_io::ReadResult::kFailed) {
+    return;
+  }
   file_io::ReplaceContents(bad_qso_file_, bad_qso_log::WithoutLinesOf(content, call, time_key));
 }
 
@@ -148,7 +151,7 @@ const char* StatsModule::RunCommand(std::string_view command) {
 const char* StatsModule::GetResult(int* out) {
   ReportTitle title{period_start_, period_end_, contestant_};
   std::string bad_qso_content;
-  file_io::ReadAll(bad_qso_file_, &bad_qso_content);
+  file_io::ReadAllNotFollowing(bad_qso_file_, &bad_qso_content);
   const int bad_qso = bad_qso_log::CountRejections(bad_qso_content);
 
   ScoreSheet sheet;

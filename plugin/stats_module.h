@@ -16,6 +16,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/bad_qso_log.h"
 #include "engine/band_tables.h"
 #include "engine/contest_rules.h"
 #include "engine/file_io_append.h"
@@ -127,7 +128,8 @@ class StatsModule : public WindowModel {
   std::string command_reply_;
   std::vector<std::string> bands_seen_;
   std::string period_start_, period_end_, contest_year_, bad_qso_file_;
-  file_io::AppendFile bad_qso_out_;
+  // A file an add has to create starts with the header a reset writes.
+  file_io::AppendFile bad_qso_out_{std::string(bad_qso_log::kHeader) + "\r\n"};
   BandTables tables_;
   std::string report_text_;
   QsoStore store_;

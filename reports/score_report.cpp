@@ -106,15 +106,19 @@ std::string RenderTextReport(const ScoreSheet& sheet, const ReportTitle& title, 
 }
 
 std::string RenderHtmlReport(const ScoreSheet& sheet, const ReportTitle& title, int bad_qso) {
+  // The texts come from the host (the own call, the bands as logged): shown
+  // as text, never as markup. Real calls and bands hold no such character.
   const std::string heading =
       text::Format("   TZQ Contest  %s-%s", title.periodStart.c_str(), title.periodEnd.c_str());
   std::string out = kHtmlHead;
-  out += text::Format("<center><b>%s</b></center><center>Contestant:  <b>%s</center></b><table>",
-                      heading.c_str(), title.contestant.c_str());
+  out +=
+      text::Format("<center><b>%s</b></center><center>Contestant:  <b>%s</center></b><table>",
+                   text::HtmlEscaped(heading).c_str(), text::HtmlEscaped(title.contestant).c_str());
   out += text::Format("<tr><th>%s</th><th>%s</th><th>%s</th><th>%s</th></tr>", "Band", "QSOs",
                       "Points", "Mult");
   for (const BandScore& row : sheet.bands) {
-    out += text::Format(kHtmlRow, row.band.c_str(), row.qsos, row.points, row.multipliers);
+    out += text::Format(kHtmlRow, text::HtmlEscaped(row.band).c_str(), row.qsos, row.points,
+                        row.multipliers);
   }
   const BandScore& t = sheet.total;
   out += text::Format(kHtmlRow, "Total", t.qsos, t.points, t.multipliers);

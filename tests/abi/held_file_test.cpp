@@ -1,7 +1,8 @@
 // The bad-QSO file as the plug-in holds it open during a run of AddData0
 // calls: other processes read it meanwhile, a host killed in the middle of
-// the run keeps every line of the adds that returned, and any other entry
-// point closes it.
+// the run keeps every line of the adds that returned, any other entry
+// point closes it, and a file deleted during the run comes back with its
+// header.
 
 #include <gtest/gtest.h>
 
@@ -10,8 +11,8 @@
 #include <string>
 
 #include "tests/support/child_process.h"
-#include "tools/plugin_loader/host_calls.h"
 #include "tests/support/temp_folder.h"
+#include "tools/plugin_loader/host_calls.h"
 #include "tools/plugin_loader/plugin_library.h"
 
 namespace {
@@ -53,6 +54,46 @@ TEST(HeldFileTest, ReadableDuringTheRunAndKeptWhenTheHostIsKilled) {
   EXPECT_EQ(kept.substr(0, expected.size()), expected);
   // At most the line of an add that had not returned yet follows.
   EXPECT_LE(kept.size(), FileAfter(returned + 1).size());
+}
+
+// Moved away or deleted between two adds (a user tidying the folder): the
+// add that has to create the file again writes the header first, so the
+// report still counts the refusal it holds.
+TEST(HeldFileTest, AnAddThatCreatesTheFileWritesTheHeaderFirst) {
+  PluginLibrary library;
+  PluginApi api;
+  std::string error;
+  ASSERT_TRUE(library.Open(kPluginPath, &error) && api.Resolve(library, &error)) << error;
+  TempFolder folder;
+  folder.Write("Plugins/TZQ.ini", "[Settings]\r\nStart=1\r\n");
+  const HostDate start = HostDate::At(2018, 6, 9), end = HostDate::At(2018, 6, 10);
+  const HostDate when = HostDate::At(2018, 6, 9, 12, 0, 0);
+  HostQso refused;
+  refused.time = &when;
+  refused.band = "160m";
+  refused.freqHz = 1838000;
+  // Deleting a file still held open needs the plug-in to see the delete
+  // pending where the system keeps the name until the last close (Windows,
+  // Wine); moving it away does not.
+  const std::pair<const char*, std::function<void(const std::string&)>> ways[] = {
+      {"moved away", [](const std::string& path) { fs::rename(path, path + ".old"); }},
+      {"deleted", [](const std::string& path) { fs::remove(path); }},
+  };
+  for (const auto& [way, act] : ways) {
+    SCOPED_TRACE(way);
+    CallReset(api.ResetStats0, 0, "PY2AA", &start, &end);
+    refused.call = "PY1AA";
+    CallQso(api.AddData0, refused);
+    act(folder.path() + "/" + kBadQsoFile);
+    refused.call = "PY1AB";
+    CallQso(api.AddData0, refused);
+    EXPECT_EQ(folder.Read(kBadQsoFile),
+              "TZQ Contest UBN file\r\n"
+              "QSO:  1838  RTTY  2018-06-09 1200  PY2AA  599  SP  PY1AB  599  RJ   WRONG BAND "
+              "!!!\r\n");
+    const std::string report = api.GetResult0(nullptr);
+    EXPECT_NE(report.find("Bad QSO\t 1"), std::string::npos) << report;
+  }
 }
 
 #if defined(__linux__)

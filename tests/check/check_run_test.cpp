@@ -11,12 +11,18 @@
 #include <filesystem>
 #include <iterator>
 #include <map>
+#include <regex>
 #include <sstream>
 
 #include "engine/version.h"
 #include "tests/support/temp_folder.h"
 #include "tools/check/results_writer.h"
 #include "tools/loggen/contest_logs.h"
+#include "tools/plugin_loader/plugin_library.h"
+#include "tools/replay/replay_platform.h"
+#ifndef _WIN32
+#include "tests/support/small_disk.h"
+#endif
 
 namespace {
 
@@ -183,7 +189,10 @@ TEST(CheckRun, ScoresAndTablesThroughThePlugin) {
   EXPECT_NE(ubn.find("as sent: 3 stored (2 counted, 1 duplicate, 0 unacceptable area), 0 refused"),
             std::string::npos)
       << ubn;
-  EXPECT_FALSE(folder.Exists("res/.plugin-work"));
+  // The replays' work folder is gone.
+  for (const auto& e : std::filesystem::directory_iterator(folder.path() + "/res")) {
+    EXPECT_NE(e.path().filename().string()[0], '.') << e.path();
+  }
 }
 
 // PY2AA's clock ran an hour fast: five stations logged it an hour earlier.
@@ -395,5 +404,258 @@ TEST(CheckRun, ExitStatuses) {
     }
   }
 }
+
+namespace fs = std::filesystem;
+
+// What a run left in the results folder: its regular files by name.
+std::vector<std::string> FilesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& e : fs::directory_iterator(folder)) {
+    if (fs::is_regular_file(fs::symlink_status(e.path()))) {
+      names.push_back(e.path().filename().string());
+    }
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// Nothing from a log reaches an output raw: no ESC, BEL or NUL, no CR that
+// does not end a line, no line of a log's making.
+void ExpectNothingRaw(const std::string& what, const std::string& text) {
+  for (const char c : {'\x1b', '\a', '\0'}) {
+    EXPECT_EQ(text.find(c), std::string::npos) << what << " holds byte " << int(c);
+  }
+  for (size_t at = text.find('\r'); at != std::string::npos; at = text.find('\r', at + 1)) {
+    EXPECT_EQ(text.substr(at, 2), "\r\n") << what << ": a CR inside a line";
+  }
+  EXPECT_EQ(text.find("X-INJECTED"), std::string::npos) << what;
+}
+
+std::string AdifQso(const std::string& own, const std::string& call, const std::string& srx) {
+  const auto field = [](const std::string& name, const std::string& value) {
+    return "<" + name + ":" + std::to_string(value.size()) + ">" + value;
+  };
+  return field("CALL", call) + field("QSO_DATE", "20240608") + field("TIME_ON", "1000") +
+         field("BAND", "40m") + field("MODE", "RTTY") + field("STX_STRING", "SP") +
+         field("SRX_STRING", srx) + field("STATION_CALLSIGN", own) + "<EOR>\r\n";
+}
+
+// Logs that strangers may send, each added to the small contest: the run
+// scores what it can, shows every text escaped, names every report file
+// plainly and uniquely, counts the files it wrote, and exits as documented.
+TEST(CheckRun, HostileLogs) {
+  const std::string qso = "7040 RY 2024-06-08 1000 PY9ZZ 599 SP PY2AA 599 S\x1b[2JP";
+  const std::string long_call = "PY9" + std::string(250, 'A');
+  const struct {
+    const char* name;
+    std::vector<std::pair<std::string, std::string>> logs;
+    std::vector<std::string> args;  // the logs to check; the folder when empty
+    int status;
+    std::vector<std::pair<std::string, std::string>> shows;  // output ("stderr"), text in it
+  } cases[] = {
+      {"a call with markup",
+       {{"m.cbr", Cabrillo("py9<b>z\"&", "", {qso})}},
+       {},
+       0,
+       {{"results.html", "PY9&lt;B&gt;Z&quot;&amp;"}, {"PY9_B_Z_&.ubn.txt", "of PY9<B>Z\"&"}}},
+      {"formula starts",
+       {{"@evil.cbr", Cabrillo("=cmd|' /C calc'!A0", "+SUM(1)", {qso})}},
+       {"@evil.cbr", "."},
+       0,
+       {{"results.csv", "\n'+SUM(1),1,'=CMD|' /C CALC'!A0,0,"},
+        {"results.csv", ",'@evil.cbr,"},
+        {"=CMD_' _C CALC'!A0.ubn.txt", "Log: @evil.cbr"}}},
+      {"control characters",
+       {{"c.cbr", Cabrillo("PY9\x1b]0;OWNED\aZ", "\x1b[2J", {qso})},
+        {"r.cbr", Cabrillo("PY8\rAA\xff", "", {qso})}},
+       {},
+       0,
+       {{"results.txt", "\r\n\\x1b[2J\r\n"},
+        {"results.txt", " PY9\\x1b]0;OWNED\\x07Z "},
+        {"results.txt", " PY8\\x0dAA\\xff "},
+        {"results.html", "PY9\\x1b]0;OWNED\\x07Z"},
+        {"results.csv", ",PY8\\x0dAA\\xff,"},
+        {"PY9_]0;OWNED_Z.ubn.txt", "PY2AA      599 S\\x1b[2JP"}}},
+      {"a line break inside an ADIF value",
+       {{"crlf.adi", AdifQso("PY7AA", "PY2AA", "SP") +
+                         AdifQso("PY7AA", "PY3BB",
+                                 "RJ\r\nX-INJECTED: 1\r\nEND-OF-LOG:\r\n"
+                                 "QSO: 7040 RY 2024-06-08 1000 PY7AA 599 SP PY1CC 599 RJ")}},
+       {},
+       0,
+       {{"PY7AA.ubn.txt",
+         "as sent: 1 stored (1 counted, 0 duplicates, 0 unacceptable area), 0 refused"}}},
+      {"a call of 253 characters",
+       {{"long.cbr", Cabrillo(long_call, "", {qso})}},
+       {},
+       0,
+       {{long_call.substr(0, 64) + ".ubn.txt", "of " + long_call + "\r\n"}}},
+      {"/P twins",
+       {{"p1.cbr", Cabrillo("PY2AA/P", "", {qso})}, {"p2.cbr", Cabrillo("PY2AA_P", "", {qso})}},
+       {},
+       0,
+       {{"PY2AA_P.ubn.txt", "of PY2AA/P\r\n"}, {"PY2AA_P-2.ubn.txt", "of PY2AA_P\r\n"}}},
+      {"dots and device names",
+       {{"d1.cbr", Cabrillo(".", "", {qso})},
+        {"d2.cbr", Cabrillo("..", "", {qso})},
+        {"d3.cbr", Cabrillo("con", "", {qso})}},
+       {},
+       0,
+       {{"_..ubn.txt", "of .\r\n"}, {"_...ubn.txt", "of ..\r\n"}, {"CON_.ubn.txt", "of CON\r\n"}}},
+      {"a form feed first",
+       {{"ff.cbr", "\f" + Cabrillo("PY6AA", "", {qso})}},
+       {},
+       0,
+       {{"PY6AA.ubn.txt", "as sent: 1 stored"}}},
+      {"a report that cannot be written",
+       {{"res/PY3BB.ubn.txt/keep", ""}},
+       {},
+       1,
+       {{"stderr", "PY3BB.ubn.txt: "}, {"PY2AA.ubn.txt", "of PY2AA\r\n"}}},
+      {"standard input", {}, {"-"}, 2, {{"stderr", "-: standard input is not read"}}},
+#ifndef _WIN32
+      {"an endless log",
+       {},
+       {"/dev/zero", "."},
+       1,
+       {{"stderr", "not scored: /dev/zero: larger than a log may be (64 MiB); not read\n"},
+        {"PY2AA.ubn.txt", "of PY2AA\r\n"}}},
+#endif
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempFolder folder;
+    WriteSmallContest(folder);
+    for (const auto& [name, bytes] : c.logs) {
+      fs::create_directories(fs::path(folder.path()) / fs::path(name).parent_path());
+      folder.Write(name, bytes);
+    }
+    std::vector<std::string> args = c.args.empty() ? std::vector<std::string>{"."} : c.args;
+    args.insert(args.end(), {"--out", "res"});
+    std::ostringstream out, err;
+    EXPECT_EQ(RunCheck(args, out, err), c.status) << err.str();
+    ExpectNothingRaw("stderr", err.str());
+    for (const auto& [file, text] : c.shows) {
+      const std::string content = file == "stderr" ? err.str() : folder.Read("res/" + file);
+      EXPECT_NE(content.find(text), std::string::npos) << file << ":\n" << content;
+    }
+    if (c.status == 2) {
+      EXPECT_FALSE(folder.Exists("res"));
+      continue;
+    }
+    // The summary counts the files that are there; none is hidden.
+    const std::vector<std::string> files = FilesIn(folder.path() + "/res");
+    std::smatch counts;
+    const std::string said = err.str();
+    ASSERT_TRUE(std::regex_search(said, counts, std::regex("; wrote ([0-9]+) files in res\n$")))
+        << said;
+    EXPECT_EQ(std::stoul(counts[1]), files.size()) << said;
+    for (const std::string& name : files) {
+      EXPECT_NE(name[0], '.') << name;
+      ExpectNothingRaw(name, folder.Read("res/" + name));
+    }
+  }
+}
+
+// A replay whose outputs or report cannot be trusted leaves its station
+// not scored with the reason; the run says so and exits 1.
+TEST(CheckRun, AStationWhoseReplayFailedIsNotScored) {
+  // A host announced itself to the plug-in: its report is HTML now, which
+  // the checker cannot read, so that score cannot be trusted. (The replays
+  // of a run load the plug-in in processes of their own; here it is the
+  // one this process has loaded.)
+  {
+    PluginLibrary library;
+    PluginApi api;
+    std::string error;
+    ASSERT_TRUE(library.Open(DefaultPluginPath(), &error) && api.Resolve(library, &error))
+        << error;
+    api.setVersion("another host");
+    TempFolder folder;
+    WriteSmallContest(folder);
+    std::vector<LogQso> qsos;
+    ASSERT_TRUE(ReadLogQsos("py2aa.cbr", &qsos, &error)) << error;
+    std::vector<const LogQso*> all;
+    for (const LogQso& q : qsos) all.push_back(&q);
+    PluginReplayer replayer;
+    ASSERT_TRUE(replayer.Open("", "work", &error)) << error;
+    PluginScore score;
+    EXPECT_FALSE(replayer.Replay(all, "PY2AA", 20240608, 20240609, false, &score, &error));
+    EXPECT_EQ(error, "the plug-in's report holds no totals and score that the checker can read");
+  }
+#ifndef _WIN32
+  // The replays' folder on a full disk: the bad-QSO file of a log with 100
+  // equal QSOs cannot be whole. That station is not scored, with the
+  // reason; the other logs still score.
+  TempFolder folder;
+  WriteSmallContest(folder);
+  const std::vector<std::string> dupes(100, "7040 RY 2024-06-08 1000 PY5EE 599 SP PY2AA 599 SP");
+  folder.Write("py5ee.cbr", Cabrillo("PY5EE", "", dupes));
+  SmallDisk disk(folder.path() + "/res", 64);
+  if (!disk.mounted()) GTEST_SKIP() << disk.reason();
+  CheckOptions options;
+  options.logs = {"."};
+  options.outDir = "res";
+  options.workInMemory = false;
+  options.jobs = 1;  // one replay at a time: the full disk is that log's alone
+  CheckOutcome outcome;
+  std::string error;
+  ASSERT_TRUE(CheckContest(options, &outcome, &error)) << error;
+  for (const StationResult& r : outcome.stations) {
+    if (r.call == "PY5EE") {
+      EXPECT_FALSE(r.scored);
+      EXPECT_EQ(r.reason.rfind("the replay through the plug-in failed: "
+                               "BadQSO_StatsTZQ_08_06_2024.txt: incomplete",
+                               0),
+                0u)
+          << r.reason;
+    } else {
+      EXPECT_TRUE(r.scored) << r.call << ": " << r.reason;
+    }
+  }
+#endif
+}
+
+// A log whose equal QSOs would make the plug-in write more duplicate lines
+// than a log may cause is not replayed at all; the others are.
+TEST(CheckRun, ALogOfEndlessDuplicatesIsNotReplayed) {
+  TempFolder folder;
+  WriteSmallContest(folder);
+  const std::vector<std::string> dupes(1500, "7040 RY 2024-06-08 1000 PY5EE 599 SP PY2AA 599 SP");
+  folder.Write("py5ee.cbr", Cabrillo("PY5EE", "", dupes));
+  std::ostringstream out, err;
+  EXPECT_EQ(RunCheck({".", "--out", "res"}, out, err), 1);
+  EXPECT_NE(err.str().find("not scored: ./py5ee.cbr: the plug-in would write 1124250 duplicate "
+                           "lines for this log, more than the 1000000 a log may cause (PY2AA on "
+                           "40m RTTY logged 1500 times from line 4); not replayed"),
+            std::string::npos)
+      << err.str();
+  EXPECT_TRUE(folder.Exists("res/PY2AA.ubn.txt"));
+}
+
+// Links planted in the output folder, at the old work folder's name among
+// them, are never followed: nothing outside changes.
+#ifndef _WIN32
+TEST(CheckRun, LinksInTheOutputFolderAreNeverFollowed) {
+  TempFolder folder;
+  WriteSmallContest(folder);
+  fs::create_directories(folder.path() + "/elsewhere/Plugins");
+  folder.Write("elsewhere/Plugins/TZQ.ini", "theirs\r\n");
+  folder.Write("elsewhere/BadQSO_StatsTZQ_08_06_2024.txt", "theirs\r\n");
+  folder.Write("elsewhere/theirs.txt", "theirs\r\n");
+  fs::create_directories(folder.path() + "/res");
+  fs::create_directory_symlink(folder.path() + "/elsewhere", folder.path() + "/res/.plugin-work");
+  fs::create_symlink(folder.path() + "/elsewhere/theirs.txt", folder.path() + "/res/results.txt");
+  fs::create_symlink(folder.path() + "/elsewhere/theirs.txt", folder.path() + "/res/PY2AA.ubn.txt");
+  std::ostringstream out, err;
+  EXPECT_EQ(RunCheck({"py2aa.cbr", "py3bb.cbr", "--out", "res"}, out, err), 0) << err.str();
+  for (const char* name : {"Plugins/TZQ.ini", "BadQSO_StatsTZQ_08_06_2024.txt", "theirs.txt"}) {
+    EXPECT_EQ(folder.Read(std::string("elsewhere/") + name), "theirs\r\n") << name;
+  }
+  EXPECT_FALSE(fs::is_symlink(folder.path() + "/res/results.txt"));
+  EXPECT_NE(folder.Read("res/PY2AA.ubn.txt").find("of PY2AA\r\n"), std::string::npos);
+  EXPECT_TRUE(fs::is_symlink(folder.path() + "/res/.plugin-work"));
+}
+#endif
 
 }  // namespace

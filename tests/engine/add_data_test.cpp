@@ -186,7 +186,8 @@ TEST(AddDataBeforeResetTest, StoresButWritesNoFile) {
 }
 
 // A run of adds holds the bad-QSO file open; whatever happens to the file
-// under its name meanwhile, the next line lands in a file of that name.
+// under its name meanwhile, the next line lands in a file of that name, one
+// that starts with the header when the add had to create it.
 class HeldBadQsoFileTest : public AddDataTest {
  protected:
   static Qso Refused(const char* call) {
@@ -211,7 +212,7 @@ TEST_F(HeldBadQsoFileTest, NextLineFollowsTheName) {
   } cases[] = {
     {"untouched", [] {}, kHeader + LineOf("PY1AA") + LineOf("PY2BB"), ""},
     {"renamed", [&] { std::rename(PathOf(kBadQsoFile).c_str(), PathOf(moved).c_str()); },
-     LineOf("PY2BB"), kHeader + LineOf("PY1AA")},
+     kHeader + LineOf("PY2BB"), kHeader + LineOf("PY1AA")},
     {"replaced",
      [&] {
        std::rename(PathOf(kBadQsoFile).c_str(), PathOf(moved).c_str());
@@ -220,7 +221,7 @@ TEST_F(HeldBadQsoFileTest, NextLineFollowsTheName) {
      "other\r\n" + LineOf("PY2BB"), kHeader + LineOf("PY1AA")},
     // Windows may keep a deleted file under its name until its last handle
     // closes: the next line must still land in a file that stays.
-    {"deleted", [&] { std::remove(PathOf(kBadQsoFile).c_str()); }, LineOf("PY2BB"), ""},
+    {"deleted", [&] { std::remove(PathOf(kBadQsoFile).c_str()); }, kHeader + LineOf("PY2BB"), ""},
   };
   for (const Case& c : cases) {
     Reset();
@@ -240,7 +241,7 @@ TEST_F(HeldBadQsoFileTest, ALineThatCannotBeWrittenDoesNotStopTheNext) {
   EXPECT_EQ(Add(Refused("PY2BB")), 0);
   std::filesystem::remove(PathOf(kBadQsoFile));
   Add(Refused("PY3CC"));
-  EXPECT_EQ(BadQso(), LineOf("PY3CC"));
+  EXPECT_EQ(BadQso(), kHeader + LineOf("PY3CC"));
   EXPECT_EQ(folder_.Read("moved.txt"), kHeader + LineOf("PY1AA"));
 }
 

@@ -22,6 +22,8 @@ TEST(CabrilloReader, RecognisedByItsFirstLine) {
   EXPECT_TRUE(LooksLikeCabrillo("START-OF-LOG: 3.0\r\n"));
   EXPECT_TRUE(LooksLikeCabrillo("\r\n  start-of-log: 2.0\n"));
   EXPECT_TRUE(LooksLikeCabrillo("\xEF\xBB\xBFSTART-OF-LOG: 3.0\r\n"));
+  // Blank is white space as every reader has it, form feed and VT included.
+  EXPECT_TRUE(LooksLikeCabrillo("\f\v\r\nSTART-OF-LOG: 3.0\r\n"));
   EXPECT_FALSE(LooksLikeCabrillo("<CALL:5>PY1ZZ<EOR>"));
   EXPECT_FALSE(LooksLikeCabrillo("Log START-OF-LOG: 3.0"));
   EXPECT_FALSE(LooksLikeCabrillo(""));
@@ -103,6 +105,8 @@ TEST(CabrilloReader, LinesThatCannotBeScoredAreSkippedWithTheirReason) {
       {"QSO: 14080 RY 15-05-2017 1200 PY2XB 599 SP PY2AD 599 RJ\r\n", "bad date", "no such date"},
       {"QSO: 14080 RY 2024-06-08 12:00 PY2XB 599 SP PY2AD 599 RJ\r\n", "bad time", "no such time"},
       {"QSO: 14080 RY 2024-06-08 1200 PY2XB 599 SP PY2A\0D 599 RJ\r\n"s, "NUL byte", "NUL"},
+      {"QSO: 14080 RY 2024-06-08 1200 PY2XB 599 SP PY2AD 599 RJ\rEND-OF-LOG:\r\n", "line break",
+       "line break"},
   };
   for (const Case& c : cases) {
     LogNotes notes;
@@ -129,6 +133,22 @@ TEST(CabrilloReader, LinesThatCannotBeScoredAreSkippedWithTheirReason) {
   ASSERT_EQ(tied.size(), 1u);
   EXPECT_EQ(tied[0].call, "PY0FF");
   EXPECT_EQ(tie.DescribeSkipped(), "1 wrong columns");
+}
+
+TEST(CabrilloReader, HeaderAndQsoLinesAgreeOnBlanks) {
+  const std::string log =
+      "\f START-OF-LOG: 3.0\r\n callsign :\t py2aa \r\nCATEGORY-OPERATOR: QRP\r\n"
+      "\vQSO: 14080\vRY\f2024-06-08 1200 PY2XB 599 SP PY2AD 599 RJ \r\r\n"
+      "X-AFTER: no\r\nEND-OF-LOG:\r\n";
+  const std::map<std::string, std::string> header = ReadCabrilloHeader(log);
+  EXPECT_EQ(header.at("CALLSIGN"), "py2aa");
+  EXPECT_EQ(header.at("CATEGORY-OPERATOR"), "QRP");
+  EXPECT_EQ(header.count("X-AFTER"), 0u);
+  EXPECT_TRUE(ReadCabrilloHeader("<CALL:5>PY1ZZ<EOR>").empty());
+  LogNotes notes;
+  const std::vector<ReplayQso> qsos = ReadCabrillo(log, "log.cbr", MappingRules(), &notes);
+  ASSERT_EQ(qsos.size(), 1u) << notes.DescribeSkipped();
+  EXPECT_EQ(qsos[0].mode + "|" + qsos[0].exchRcvd, "RTTY|RJ");
 }
 
 TEST(CabrilloReader, GenericDigitalModeMappedOnlyWhenAsked) {

@@ -238,6 +238,12 @@ TEST(RecordMapping, RecordsThatCannotBeScoredAreSkippedNamingTheirLine) {
       {kBasic + "FREQ=10368.1", "FREQ", 11, "bad frequency", "above what the host can pass"},
       {"CALL=PY1\0ZZ;QSO_DATE=20240608;TIME_ON=1200;BAND=40m;MODE=RTTY"s, "CALL", 7, "NUL byte",
        "NUL byte"},
+      // A line break inside a value would forge lines in the files written
+      // from it; around the value it is trimmed like any blank.
+      {kBasic + "BAND=40m;SRX_STRING=RJ\r\nQSO: 7035 RY 2024-06-08 1200 X 599 SP Y 599 RJ",
+       "SRX_STRING", 12, "line break", "line break"},
+      {"CALL=PY1ZZ\rX;QSO_DATE=20240608;TIME_ON=1200;BAND=40m;MODE=RTTY", "CALL", 7, "line break",
+       "line break"},
   };
   for (const Case& c : cases) {
     LogNotes notes;

@@ -6,14 +6,20 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <sstream>
 
 #ifndef _WIN32
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <csignal>
+#include <thread>
 #endif
 
+#include "engine/text.h"
 #include "tests/replay/scratch_folder.h"
 #include "tools/replay/replay_session.h"
 
@@ -401,7 +407,176 @@ TEST(ReplayRun, APluginThatCannotBeLoadedExitsWith1) {
   }
 }
 
+// The report goes to a stream that cannot take it (a full disk): the run
+// fails, whatever the plug-in did.
+TEST(ReplayRun, AReportThatCannotBeWrittenExitsWith1) {
+  struct Refusing : std::streambuf {
+    int overflow(int) override { return traits_type::eof(); }
+  } refusing;
+  std::ostream out(&refusing);
+  std::ostringstream err;
+  std::istringstream in;
+  ScratchFolder folder;
+  const std::string log = folder.Write("test.adi", kLog);
+  EXPECT_EQ(RunReplay({log, "--out", folder / "out"}, out, err, in), 1);
+  EXPECT_NE(err.str().find("tzq-replay: standard output: the report could not be written\n"),
+            std::string::npos)
+      << err.str();
+}
+
+// Text from a log reaches the terminal escaped: an ESC sequence in a value
+// cannot retitle or clear it, a CR cannot overwrite a line.
+TEST(ReplayRun, ControlCharactersFromALogAreShownEscaped) {
+  ScratchFolder folder;
+  std::string odd = Qso("PY1AA", "20240608", "1200", "40m", "RTTY", "", "RJ");
+  odd.replace(odd.find("<TIME_ON:4>1200"), 15, "<TIME_ON:6>\x1b]0;x\a");
+#ifdef _WIN32
+  const char* name = "esc.adi";  // Windows names hold no control character
+  const char* shown = "esc.adi";
+#else
+  const char* name = "esc\x1b[2J\r.adi";
+  const char* shown = "esc\\x1b[2J\\x0d.adi";
+#endif
+  const std::string log = folder.Write(name, odd + kLog.substr(kLog.find("<CALL")));
+  const Result r = Replay({log, "--out", folder / "out"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.err.find("TIME_ON: no such time '\\x1b]0;x\\x07' (HHMM"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find(std::string(shown) + ": 11 QSOs read"), std::string::npos) << r.err;
+  for (const char c : {'\x1b', '\a', '\r'}) EXPECT_EQ(r.err.find(c), std::string::npos) << r.err;
+
+  const struct {
+    std::string in, shown;
+  } cases[] = {
+      {"PY2AA S\xc3\xa3o \\ ok", "PY2AA S\xc3\xa3o \\ ok"},  // UTF-8 and a backslash as they are
+      {"a\tb\x7f\n", "a\\x09b\\x7f\\x0a"},
+      {"\xc2\x9b"
+       "2J \xc2\xa0",
+       "\\xc2\\x9b2J \xc2\xa0"},                       // a C1 control; a no-break space
+      {"\xff\xc3(\xe2\x82", "\\xff\\xc3(\\xe2\\x82"},  // not UTF-8
+      {"\xed\xa0\x80\xf4\x90\x80\x80", "\\xed\\xa0\\x80\\xf4\\x90\\x80\\x80"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(text::Visible(c.in), c.shown) << c.in;
+}
+
+// What --settings accepts: a regular file (kept private when it was) or a
+// missing one, a link written through to its target; never a device, a
+// FIFO, a folder, a log or an output of the run.
+TEST(ReplayRun, TheSettingsFileIsARegularFileNeverAnOutputOrALog) {
+  ScratchFolder folder;
+  const std::string log = folder.Write("test.adi", kLog);
+  const std::string out = folder / "out";
+  const std::string ini = "[Settings]\r\nName=Bia\r\n";
+  const struct {
+    const char* name;
+    std::string path;
+    const char* refused;  // in the message; null: accepted
+  } cases[] = {
+      {"missing", folder / "new.ini", nullptr},
+      {"a folder", folder / "", "not a regular file"},
+      {"the bad-QSO file", out + "/BadQSO_StatsTZQ_09_06_2024.txt", "this run's output"},
+      {"a log", log, "is a log of this run"},
 #ifndef _WIN32
+      {"a device", "/dev/null", "not a regular file"},
+      {"a FIFO", folder / "fifo.ini", "not a regular file"},
+      {"a private file", folder / "private.ini", nullptr},
+      {"a link", folder / "link.ini", nullptr},
+      {"a link to nothing", folder / "dangling.ini", "a link to nothing"},
+#endif
+  };
+#ifndef _WIN32
+  ASSERT_EQ(mkfifo((folder / "fifo.ini").c_str(), 0600), 0);
+  folder.Write("private.ini", ini);
+  ASSERT_EQ(chmod((folder / "private.ini").c_str(), 0600), 0);
+  folder.Write("target.ini", ini);
+  ASSERT_EQ(symlink((folder / "target.ini").c_str(), (folder / "link.ini").c_str()), 0);
+  ASSERT_EQ(symlink((folder / "nowhere.ini").c_str(), (folder / "dangling.ini").c_str()), 0);
+#endif
+  for (const auto& c : cases) {
+    const Result r = Replay({log, "--out", out, "--settings", c.path});
+    if (c.refused != nullptr) {
+      EXPECT_EQ(r.status, 2) << c.name;
+      EXPECT_NE(r.err.find("--settings: "), std::string::npos) << c.name << ": " << r.err;
+      EXPECT_NE(r.err.find(c.refused), std::string::npos) << c.name << ": " << r.err;
+      continue;
+    }
+    ASSERT_EQ(r.status, 0) << c.name << ": " << r.err;
+    EXPECT_NE(folder.Read(c.path.substr(folder.operator/("").size())).find("Claimed=84"),
+              std::string::npos)
+        << c.name;
+  }
+#ifndef _WIN32
+  struct stat st;
+  ASSERT_EQ(stat((folder / "private.ini").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+  EXPECT_TRUE(std::filesystem::is_symlink(folder / "link.ini"));
+  EXPECT_NE(folder.Read("target.ini").find("Name=Bia\r\n"), std::string::npos);
+  EXPECT_NE(folder.Read("target.ini").find("Claimed=84"), std::string::npos);
+#endif
+}
+
+#ifndef _WIN32
+// Links planted in the output folder (at Plugins, at the outputs' names, at
+// the old fixed work folder) are replaced or left alone, never followed:
+// nothing outside the folder changes.
+TEST(ReplayRun, LinksInTheOutputFolderAreNeverFollowed) {
+  ScratchFolder folder;
+  const std::string log = folder.Write("test.adi", kLog);
+  std::filesystem::create_directories(folder / "elsewhere/Plugins");
+  folder.Write("elsewhere/Plugins/TZQ.ini", "theirs\r\n");
+  folder.Write("elsewhere/file.txt", "theirs\r\n");
+  std::filesystem::create_directories(folder / "out");
+  for (const char* name : {"Plugins", ".plugin-work"}) {
+    ASSERT_EQ(symlink((folder / "elsewhere").c_str(), (folder / "out/" + name).c_str()), 0);
+  }
+  for (const char* name : {"BadQSO_StatsTZQ_09_06_2024.txt", "PY2AA.cbr"}) {
+    ASSERT_EQ(symlink((folder / "elsewhere/file.txt").c_str(), (folder / "out/" + name).c_str()),
+              0);
+  }
+  const Result r = Replay({log, "--out", folder / "out", "--cabrillo"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(folder.Read("elsewhere/Plugins/TZQ.ini"), "theirs\r\n");
+  EXPECT_EQ(folder.Read("elsewhere/file.txt"), "theirs\r\n");
+  EXPECT_FALSE(std::filesystem::is_symlink(folder / "out/Plugins"));
+  EXPECT_NE(folder.Read("out/Plugins/TZQ.ini").find("Claimed=84"), std::string::npos);
+  EXPECT_EQ(folder.Read("out/BadQSO_StatsTZQ_09_06_2024.txt").rfind("TZQ Contest UBN file", 0), 0u);
+  EXPECT_NE(folder.Read("out/PY2AA.cbr").find("END-OF-LOG:"), std::string::npos);
+  // Only the outputs and the planted link stay: no work folder is left.
+  std::set<std::string> left;
+  for (const auto& e : std::filesystem::directory_iterator(folder / "out")) {
+    left.insert(e.path().filename().string());
+  }
+  EXPECT_EQ(left, (std::set<std::string>{".plugin-work", "BadQSO_StatsTZQ_09_06_2024.txt",
+                                         "PY2AA.cbr", "Plugins"}));
+}
+
+// A log through a pipe (process substitution) reads like standard input;
+// an endless or huge source is refused unread beyond the bound.
+TEST(ReplayRun, PipesReadLikeStandardInputAndALogHasABound) {
+  ScratchFolder folder;
+  int ends[2];
+  ASSERT_EQ(pipe(ends), 0);
+  std::thread writer([&] {
+    size_t at = 0;
+    while (at < kLog.size()) {
+      const ssize_t n = write(ends[1], kLog.data() + at, kLog.size() - at);
+      if (n <= 0) break;
+      at += static_cast<size_t>(n);
+    }
+    close(ends[1]);
+  });
+  const std::string piped = "/dev/fd/" + std::to_string(ends[0]);
+  Result r = Replay({piped, "--out", folder / "out"});
+  writer.join();
+  close(ends[0]);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.err.find(piped + ": 10 QSOs read"), std::string::npos) << r.err;
+
+  r = Replay({"/dev/zero", "--out", folder / "zero"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.err, "tzq-replay: /dev/zero: larger than a log may be (64 MiB); not read\n");
+  EXPECT_FALSE(folder.Exists("zero"));
+}
+
 // A disk that fills during the run: the file size limit makes every write
 // past it fail as a full disk does.
 TEST(ReplayRun, AnOutputCutShortByAFullDiskExitsWith1) {

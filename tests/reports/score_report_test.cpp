@@ -75,6 +75,14 @@ TEST_F(ScoreReportTest, WorkedExampleAsHtml) {
       "</td></tr><tr><th>Score:</th><td colspan=6><center>21 * 3 = 63</center></td></tr>"
       "</table><h6 align=right>" TZQ_CREDIT_LINE "</h6></body></html>";
   EXPECT_EQ(module_->GetResult(nullptr), expected);
+
+  // An own call from the host that holds markup shows as text.
+  Reset(0, "<img src=x onerror=\"a&b\">");
+  const std::string page = module_->GetResult(nullptr);
+  EXPECT_NE(page.find("Contestant:  <b>&lt;img src=x onerror=&quot;a&amp;b&quot;&gt;</center>"),
+            std::string::npos)
+      << page;
+  EXPECT_EQ(page.find("<img"), std::string::npos) << page;
 }
 
 TEST_F(ScoreReportTest, CountingRules) {

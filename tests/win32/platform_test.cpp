@@ -5,13 +5,14 @@
 #include <set>
 
 #include "engine/file_io.h"
-#include "engine/settings_store_headless.h"
 #include "engine/settings.h"
+#include "engine/settings_store_headless.h"
 #include "engine/settings_store_win32.h"
 #include "reports/host_executables_headless.h"
 #include "reports/host_executables_win32.h"
 #include "tests/support/modal_answerer.h"
 #include "tests/support/temp_folder.h"
+#include "tools/plugin_loader/host_calls.h"
 #include "tools/plugin_loader/plugin_library.h"
 
 namespace {
@@ -109,6 +110,58 @@ TEST(FileReplaceTest, UnixLinksAtTemporaryNamesAreNotFollowed) {
   EXPECT_EQ(log, "new\r\n");
   ASSERT_TRUE(file_io::ReadAll(dir + "/outside/victim.txt", &victim));
   EXPECT_EQ(victim, "not the plug-in's\r\n");
+}
+
+// A link put in the bad-QSO file's place between two adds (the file is held
+// open then) receives no line, and the removal that rewrites the file does
+// not copy the link's target out. The link is a Unix one planted by the
+// fixture and moved into place, or a Windows one where the system lets this
+// process make it.
+TEST(BadQsoFileTest, ALinkPutInItsPlaceBetweenTwoAddsIsNotFollowed) {
+  const std::string dir = TZQ_LINK_DIR;
+  const std::string victim = dir + "/outside/victim.txt";
+  const char* kBadQsoFile = "BadQSO_StatsTZQ_10_06_2018.txt";
+  const fs::path previous = fs::current_path();
+  fs::current_path(dir + "/badqso");
+  {
+    std::FILE* ini = std::fopen("Plugins/TZQ.ini", "wb");
+    ASSERT_NE(ini, nullptr);
+    std::fputs("[Settings]\r\nStart=1\r\n", ini);
+    std::fclose(ini);
+  }
+  PluginLibrary library;
+  PluginApi api;
+  std::string error;
+  ASSERT_TRUE(library.Open(kPluginPath, &error) && api.Resolve(library, &error)) << error;
+  const HostDate start = HostDate::At(2018, 6, 9), end = HostDate::At(2018, 6, 10);
+  const HostDate when = HostDate::At(2018, 6, 9, 12, 0, 0);
+  HostQso refused;
+  refused.time = &when;
+  refused.mode = "CW";
+  CallReset(api.ResetStats0, 0, "PY2AA", &start, &end);
+  refused.call = "PY1AA";
+  CallQso(api.AddData0, refused);
+
+  if (!fs::exists(fs::symlink_status("planted"))) {
+    CreateSymbolicLinkA("planted", victim.c_str(), 0x2 /* ALLOW_UNPRIVILEGED_CREATE */);
+  }
+  ASSERT_TRUE(MoveFileExA("planted", kBadQsoFile, MOVEFILE_REPLACE_EXISTING))
+      << "no link to plant: " << GetLastError();
+  const DWORD attributes = GetFileAttributesA(kBadQsoFile);
+  ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
+  EXPECT_NE(attributes & FILE_ATTRIBUTE_REPARSE_POINT, 0u) << "the system shows no link here";
+
+  refused.call = "PY1AB";
+  CallQso(api.AddData0, refused);
+  CallQso(api.RemoveData0, refused);
+  api.GetResult0(nullptr);
+  library.Close();
+  std::string text;
+  ASSERT_TRUE(file_io::ReadAll(victim, &text));
+  EXPECT_EQ(text, "not the plug-in's\r\n");
+  // Still the link: the removal did not replace it by a copy of its target.
+  EXPECT_NE(GetFileAttributesA(kBadQsoFile) & FILE_ATTRIBUTE_REPARSE_POINT, 0u);
+  fs::current_path(previous);
 }
 
 TEST(SetupBoxTest, SetupSet0ShowsItsBoxWithTheDefaultCaption) {

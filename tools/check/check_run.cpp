@@ -6,12 +6,12 @@
 #include <cmath>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <future>
 #include <map>
 #include <set>
 #include <thread>
 
+#include "engine/text.h"
 #include "engine/version.h"
 #include "tools/check/replay_workers.h"
 #include "tools/check/results_writer.h"
@@ -60,27 +60,6 @@ std::vector<std::string> CollectLogs(const std::vector<std::string>& args) {
   return files;
 }
 
-// CALLSIGN and CATEGORY-OPERATOR of a Cabrillo header; nothing for ADIF.
-void ReadCabrilloHeader(const std::string& path, std::string* call, std::string* category) {
-  std::ifstream in(path, std::ios::binary);
-  std::string line;
-  bool first = true;
-  while (std::getline(in, line)) {
-    if (first && line.compare(0, 3, "\xEF\xBB\xBF") == 0) line.erase(0, 3);
-    const std::string text = NormalisedText(line);
-    if (text.empty()) continue;
-    if (first && text.compare(0, 13, "START-OF-LOG:") != 0) return;
-    first = false;
-    const size_t colon = text.find(':');
-    if (colon == std::string::npos) continue;
-    const std::string tag = text.substr(0, colon);
-    const std::string value = NormalisedText(text.substr(colon + 1));
-    if (tag == "QSO" || tag == "END-OF-LOG") return;
-    if (tag == "CALLSIGN") *call = value;
-    if (tag == "CATEGORY-OPERATOR") *category = value;
-  }
-}
-
 std::string NormalisedSpacing(const std::string& text) {
   const size_t first = text.find_first_not_of(' ');
   return first == std::string::npos ? std::string() : text.substr(first);
@@ -121,32 +100,44 @@ CheckStation CrossCheckInput(const StationResult& r) {
 // Touches nothing but `r`, so logs can be read side by side.
 void ReadStation(const std::string& file, StationResult* r) {
   r->file = file;
-  if (!ReadLogQsos(file, &r->qsos, &r->reason)) {
+  std::map<std::string, std::string> header;
+  if (!ReadLogQsos(file, &r->qsos, &r->reason, &header)) {
     // The not-scored list names the station when the header does.
-    ReadCabrilloHeader(file, &r->call, &r->category);
+    r->call = NormalisedText(header["CALLSIGN"]);
+    r->category = NormalisedText(header["CATEGORY-OPERATOR"]);
     // The message names the file, which the results list beside it.
     if (r->reason.compare(0, file.size() + 1, file + ":") == 0) {
       r->reason = NormalisedSpacing(r->reason.substr(file.size() + 1));
     }
     return;
   }
-  ReadCabrilloHeader(file, &r->call, &r->category);
+  // CALLSIGN and CATEGORY-OPERATOR of a Cabrillo header; none for ADIF.
+  r->call = NormalisedText(header["CALLSIGN"]);
+  r->category = NormalisedText(header["CATEGORY-OPERATOR"]);
   for (size_t i = 0; r->call.empty() && i < r->qsos.size(); ++i) {
     r->call = NormalisedText(r->qsos[i].ownCall);
   }
   if (r->call.empty()) {
     r->reason = "the log names no own call (CALLSIGN: or STATION_CALLSIGN)";
-  } else {
-    r->scored = true;
+    return;
   }
+  // Decided before any replay: the plug-in's answer to such a log would
+  // take the disk and the memory of the whole run.
+  r->reason = TooManyDupeLines(r->qsos);
+  r->scored = r->reason.empty();
 }
 
-// A log whose replay process died is not scored; its QSOs still served to
-// check the other logs.
-void TakeReplay(ReplayJobResult* replay, StationResult* r, PluginScore* score) {
+// A log whose replay process died, or whose replay failed (a full disk, a
+// report that cannot be read), is not scored; its QSOs still served to
+// check the other logs, as the log it is.
+void TakeReplay(ReplayJobResult* replay, const char* which, StationResult* r,
+                PluginScore* score) {
   if (replay->died) {
     r->scored = false;
     r->reason = "replaying it through the plug-in failed: " + replay->death;
+  } else if (!replay->problem.empty()) {
+    r->scored = false;
+    r->reason = which + replay->problem;
   } else {
     *score = std::move(replay->score);
   }
@@ -155,10 +146,8 @@ void TakeReplay(ReplayJobResult* replay, StationResult* r, PluginScore* score) {
 }  // namespace
 
 std::string NormalisedText(const std::string& text) {
-  const char* blanks = " \t\r\n\v\f";
-  const size_t first = text.find_first_not_of(blanks);
-  if (first == std::string::npos) return std::string();
-  std::string out = text.substr(first, text.find_last_not_of(blanks) - first + 1);
+  // The blanks are those of the log readers (text::IsSpace).
+  std::string out(text::Trim(text));
   for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   return out;
 }
@@ -225,6 +214,11 @@ bool ParseCheckOptions(const std::vector<std::string>& args, CheckOptions* optio
         *error = "--window: '" + value + "' is not a number of minutes from 0 to 1440";
         return false;
       }
+    } else if (a == "-") {
+      // Every log has a name of its own in the results; standard input
+      // has none.
+      *error = "-: standard input is not read; name the log files (a file called - as ./-)";
+      return false;
     } else if (a.size() > 1 && a[0] == '-') {
       *error = a + ": unknown option";
       return false;
@@ -306,8 +300,17 @@ bool CheckContest(const CheckOptions& options, CheckOutcome* outcome, std::strin
         return found;
       });
 
-  const fs::path work = fs::path(options.outDir) / ".plugin-work";
-  auto replayer = std::make_unique<ReplayWorkers>(options.plugin, work.string(), options.jobs);
+  // The replays work in a fresh folder of their own (in memory, or inside
+  // --out), which goes with the replayer: nothing planted in --out is
+  // followed.
+  std::error_code made;
+  fs::create_directories(options.outDir, made);
+  if (made) {
+    *error = "cannot create " + text::Visible(options.outDir) + ": " + made.message();
+    return false;
+  }
+  auto replayer = std::make_unique<ReplayWorkers>(options.plugin, options.outDir, options.jobs,
+                                                  options.workInMemory);
   std::vector<ReplayJob> jobs;
   std::vector<ReplayJobResult> replayed;
   if (first_date == 0) first_date = last_date = Today();
@@ -329,7 +332,7 @@ bool CheckContest(const CheckOptions& options, CheckOutcome* outcome, std::strin
   }
   if (!replayer->Run(jobs, &replayed, error)) return false;
   for (size_t k = 0; k < scored.size(); ++k) {
-    TakeReplay(&replayed[k], &stations[scored[k]], &stations[scored[k]].claimed);
+    TakeReplay(&replayed[k], "", &stations[scored[k]], &stations[scored[k]].claimed);
   }
 
   std::vector<std::vector<QsoFinding>> findings = cross_check.get();
@@ -358,11 +361,9 @@ bool CheckContest(const CheckOptions& options, CheckOutcome* outcome, std::strin
   }
   if (!replayer->Run(jobs, &replayed, error)) return false;
   for (size_t k = 0; k < second.size(); ++k) {
-    TakeReplay(&replayed[k], &stations[second[k]], &stations[second[k]].checked);
+    TakeReplay(&replayed[k], "checked score: ", &stations[second[k]], &stations[second[k]].checked);
   }
-  replayer.reset();  // the workers end and leave their folders
-  std::error_code ignored;
-  fs::remove_all(work, ignored);
+  replayer.reset();  // the workers end and their folders go
   return true;
 }
 
@@ -373,7 +374,7 @@ int RunCheck(const std::vector<std::string>& args, std::ostream& out, std::ostre
   CheckOptions options;
   std::string error;
   if (!ParseCheckOptions(args, &options, &error)) {
-    err << kProgram << ": " << error << "\nTry '" << kProgram << " --help'.\n";
+    err << kProgram << ": " << text::Visible(error) << "\nTry '" << kProgram << " --help'.\n";
     return 2;
   }
   if (options.help) {
@@ -397,30 +398,34 @@ int RunCheck(const std::vector<std::string>& args, std::ostream& out, std::ostre
   std::error_code ec;
   fs::create_directories(options.outDir, ec);
   if (ec) {
-    err << kProgram << ": cannot create " << options.outDir << ": " << ec.message() << "\n";
+    err << kProgram << ": cannot create " << text::Visible(options.outDir) << ": " << ec.message()
+        << "\n";
     return 1;
   }
   CheckOutcome outcome;
   if (!CheckContest(options, &outcome, &error)) {
-    err << kProgram << ": " << error << "\n";
+    err << kProgram << ": " << text::Visible(error) << "\n";
     return 1;
   }
   if (outcome.stations.empty()) {
     err << kProgram << ": no logs found (*.cbr, *.log, *.adi)\n";
     return 1;
   }
-  std::vector<std::string> written;
-  if (!WriteResults(outcome, options.outDir, &written, &error)) {
-    err << kProgram << ": " << error << "\n";
-    return 1;
-  }
+  // Every file that can be written is; the failures are told at the end.
+  std::vector<std::string> written, failures;
+  WriteResults(outcome, options.outDir, &written, &failures);
   int not_scored = 0;
   for (const StationResult& r : outcome.stations) {
     if (r.scored) continue;
     ++not_scored;
-    err << kProgram << ": not scored: " << r.file << ": " << r.reason << "\n";
+    err << kProgram << ": not scored: " << text::Visible(r.file) << ": " << text::Visible(r.reason)
+        << "\n";
+  }
+  for (const std::string& failure : failures) {
+    err << kProgram << ": " << text::Visible(failure) << "\n";
   }
   err << kProgram << ": " << outcome.stations.size() - not_scored << " logs scored, " << not_scored
-      << " not scored; wrote " << written.size() << " files in " << options.outDir << "\n";
-  return not_scored > 0 ? 1 : 0;
+      << " not scored; wrote " << written.size() << " files in " << text::Visible(options.outDir)
+      << "\n";
+  return not_scored > 0 || !failures.empty() ? 1 : 0;
 }

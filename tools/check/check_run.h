@@ -20,6 +20,9 @@ struct CheckOptions {
   int windowMinutes = 3;
   std::string plugin;  // empty: the plug-in beside the program
   int jobs = 0;        // replay processes; 0: one per processor
+  // The replays' folder in memory where the platform has one; false puts it
+  // inside `outDir` (the tests choose the disk it is on).
+  bool workInMemory = true;
 };
 
 // `args` without the program name. False with a message for a bad option.
@@ -51,7 +54,9 @@ struct CheckOutcome {
 std::string NormalisedText(const std::string& text);
 
 // Everything but writing the outputs. False (with `error`) only when the
-// plug-in cannot be used; unreadable logs are stations with a reason.
+// plug-in cannot be used; unreadable logs, logs that would flood the
+// plug-in with duplicate lines and logs whose replay failed are stations
+// with a reason.
 bool CheckContest(const CheckOptions& options, CheckOutcome* outcome, std::string* error);
 
 // Exit status: 0 every log scored, 1 a log not scored or the plug-in or the

@@ -11,8 +11,8 @@
 #include <thread>
 
 #include "tools/check/worker_process.h"
-#include "tools/plugin_loader/plugin_library.h"
 #include "tools/replay/replay_platform.h"
+#include "tools/replay/work_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -206,13 +206,16 @@ bool ReadResult(const std::string& body, PluginScore* score, std::string* error)
 }  // namespace
 
 struct ReplayWorkers::State {
-  std::string plugin, folder;
+  std::string plugin, out_folder;
   int workers = 1;
+  bool in_memory = true;
   // Where the workers' folders go: a folder in memory when the platform has
   // one (the plug-in rewrites its settings and bad-QSO files on every
-  // replay, and on a disk those renames cost more than the replay), else
-  // `folder`. Made by the first Run, removed with the workers.
+  // replay, and on a disk those renames cost more than the replay), else a
+  // fresh folder inside the output folder, so that nothing planted there
+  // is followed. Made by the first Run, removed with the workers.
   std::string scratch;
+  WorkFolder on_disk;
   bool scratch_made = false;
   // Worker processes, kept from one Run to the next.
   std::vector<std::unique_ptr<WorkerProcess>> processes;
@@ -222,7 +225,7 @@ struct ReplayWorkers::State {
     WorkerProcess& p = *processes[k];
     const std::string program = (fs::path(ProgramFolder()) / kCheckProgram).string();
     const std::string folder_k =
-        (fs::path(scratch.empty() ? folder : scratch) / ("worker-" + std::to_string(k + 1)))
+        (fs::path(scratch.empty() ? on_disk.path() : scratch) / ("worker-" + std::to_string(k + 1)))
             .string();
     if (!p.Start(program, {kReplayWorkerArgument, plugin, folder_k}, error)) return false;
     std::string body;
@@ -250,7 +253,8 @@ struct ReplayWorkers::State {
       return true;
     }
     try {
-      return ReadResult(body, &result->score, error);
+      if (!ReadResult(body, &result->score, &result->problem)) result->score = PluginScore();
+      return true;
     } catch (const std::exception& e) {
       *error = std::string("the replay worker's answer: ") + e.what();
       return false;
@@ -258,14 +262,14 @@ struct ReplayWorkers::State {
   }
 };
 
-ReplayWorkers::ReplayWorkers(const std::string& plugin, const std::string& work_folder, int workers)
+ReplayWorkers::ReplayWorkers(const std::string& plugin, const std::string& out_folder, int workers,
+                             bool in_memory)
     : state_(std::make_unique<State>()) {
+  state_->in_memory = in_memory;
   // Resolved here, as the in-process replayer would: every worker loads the
   // very same file.
-  state_->plugin = (plugin.empty() ? fs::path(ProgramFolder()) / PluginLibrary::DefaultFileName()
-                                   : fs::absolute(plugin))
-                       .string();
-  state_->folder = work_folder;
+  state_->plugin = plugin.empty() ? DefaultPluginPath() : fs::absolute(plugin).string();
+  state_->out_folder = out_folder;
   state_->workers =
       workers > 0 ? workers : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
 }
@@ -283,7 +287,8 @@ bool ReplayWorkers::Run(const std::vector<ReplayJob>& jobs, std::vector<ReplayJo
   State& s = *state_;
 
   if (!s.scratch_made) {
-    s.scratch = MakeMemoryScratchFolder();
+    if (s.in_memory) s.scratch = MakeMemoryScratchFolder();
+    if (s.scratch.empty() && !s.on_disk.Create(s.out_folder, error)) return false;
     s.scratch_made = true;
   }
   // No more workers than jobs: a worker costs a process start and a load.

@@ -28,14 +28,20 @@ struct ReplayJobResult {
   // The worker died during this replay; `death` says how.
   bool died = false;
   std::string death;
+  // The replay ran, but its score cannot be trusted (an output of the
+  // plug-in missing or cut short, a report without totals): why.
+  std::string problem;
 };
 
 class ReplayWorkers {
  public:
-  // `plugin` empty: the plug-in beside this program. `work_folder` holds
-  // one folder per worker (created when missing). `workers` 0: one per
-  // processor.
-  ReplayWorkers(const std::string& plugin, const std::string& work_folder, int workers);
+  // `plugin` empty: the plug-in this program finds by default. The workers
+  // work in a folder in memory where the platform has one and `in_memory`
+  // asks for it, else in a fresh folder of their own made inside
+  // `out_folder` (which must exist), one folder per worker in it; it goes
+  // with the object. `workers` 0: one per processor.
+  ReplayWorkers(const std::string& plugin, const std::string& out_folder, int workers,
+                bool in_memory = true);
   ~ReplayWorkers();
   ReplayWorkers(const ReplayWorkers&) = delete;
   ReplayWorkers& operator=(const ReplayWorkers&) = delete;
@@ -43,7 +49,8 @@ class ReplayWorkers {
   // Replays every job and gives the results in job order. Workers start on
   // the first call and serve the later ones. False, with `error`, when the
   // plug-in cannot be loaded, no worker can be started or a working folder
-  // cannot be used; a worker's death is a result, not an error.
+  // cannot be used; a worker's death and a replay's problem are results,
+  // not errors.
   bool Run(const std::vector<ReplayJob>& jobs, std::vector<ReplayJobResult>* results,
            std::string* error);
 

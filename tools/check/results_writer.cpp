@@ -1,14 +1,17 @@
 #include "tools/check/results_writer.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
-#include <cstdarg>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <map>
 
 #include "engine/file_io.h"
+#include "engine/text.h"
 #include "engine/version.h"
+#include "tools/check/report_name.h"
 
 namespace {
 
@@ -19,14 +22,14 @@ const char* const kCategories[] = {"SINGLE-OP A", "SINGLE-OP B", "SINGLE-OP C",
 constexpr const char* kCheckLog = "CHECKLOG";
 constexpr const char* kNoCategory = "CATEGORY NOT GIVEN";
 
-std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
-std::string Format(const char* format, ...) {
-  char buffer[512];
-  va_list args;
-  va_start(args, format);
-  std::vsnprintf(buffer, sizeof buffer, format, args);
-  va_end(args);
-  return buffer;
+// Unbounded: a long call must not cut a table row short.
+using text::Format;
+
+// Text from a log (calls, categories, exchanges, file names, reasons) as
+// every output shows it: control characters escaped, so that no ESC
+// sequence, CR or line break reaches a terminal or forges a line.
+std::string Shown(const std::string& text) {
+  return text::Visible(text);
 }
 
 struct Table {
@@ -106,11 +109,12 @@ std::string TextResults(const CheckOutcome& outcome, const std::vector<Table>& t
                   "W-band wrong band, W-mode wrong mode; Uniq unique (kept); Clock the minutes "
                   "taken off the log's times (- none)\r\n";
   for (const Table& t : tables) {
-    s += "\r\n" + t.title + "\r\n";
+    s += "\r\n" + Shown(t.title) + "\r\n";
     if (t.checkLog) {
       s += "       Call          QSOs\r\n";
       for (const StationResult* r : t.rows) {
-        s += Format("       %-13s %4d\r\n", r->call.c_str(), static_cast<int>(r->qsos.size()));
+        s += Format("       %-13s %4d\r\n", Shown(r->call).c_str(),
+                    static_cast<int>(r->qsos.size()));
       }
       continue;
     }
@@ -121,7 +125,7 @@ std::string TextResults(const CheckOutcome& outcome, const std::vector<Table>& t
       const std::vector<int> n = VerdictCounts(*r);
       s += Format(
           "%5d  %-13s %12d  %12d  %4d  %13d  %13d  %6s  %5d  %6d  %6d  %6d  %6d  %4d  %5s\r\n",
-          ++place, r->call.c_str(), r->claimed.qsos, r->checked.qsos, r->checked.multipliers,
+          ++place, Shown(r->call).c_str(), r->claimed.qsos, r->checked.qsos, r->checked.multipliers,
           r->claimed.score, r->checked.score, LostShare(*r).c_str(), CountOf(n, Verdict::kNotInLog),
           CountOf(n, Verdict::kBustedCall), CountOf(n, Verdict::kBustedExchange),
           CountOf(n, Verdict::kWrongBand), CountOf(n, Verdict::kWrongMode),
@@ -133,13 +137,19 @@ std::string TextResults(const CheckOutcome& outcome, const std::vector<Table>& t
     if (r.scored) continue;
     if (!any) s += "\r\nNot scored\r\n";
     any = true;
-    s += "  " + r.file + (r.call.empty() ? "" : " (" + r.call + ")") + ": " + r.reason + "\r\n";
+    s += "  " + Shown(r.file) + (r.call.empty() ? "" : " (" + Shown(r.call) + ")") + ": " +
+         Shown(r.reason) + "\r\n";
   }
   return s + "\r\nChecked by tzq-check " TZQ_VERSION_TEXT "\r\n";
 }
 
-std::string CsvField(const std::string& text) {
-  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+// A text field: shown escaped; one that a spreadsheet would take for a
+// formula (a start of =, +, - or @) gets a leading apostrophe, so it stays
+// text; quoted when it holds a comma or a quote.
+std::string CsvField(const std::string& raw) {
+  std::string text = Shown(raw);
+  if (!text.empty() && std::strchr("=+-@", text[0]) != nullptr) text.insert(0, "'");
+  if (text.find_first_of(",\"") == std::string::npos) return text;
   std::string quoted = "\"";
   for (char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
   return quoted + "\"";
@@ -180,26 +190,7 @@ std::string CsvResults(const CheckOutcome& outcome, const std::vector<Table>& ta
 }
 
 std::string Html(const std::string& text) {
-  std::string out;
-  for (char c : text) {
-    switch (c) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      default:
-        out += c;
-    }
-  }
-  return out;
+  return text::HtmlEscaped(Shown(text));
 }
 
 std::string HtmlResults(const CheckOutcome& outcome, const std::vector<Table>& tables) {
@@ -273,10 +264,10 @@ std::string HtmlResults(const CheckOutcome& outcome, const std::vector<Table>& t
 }
 
 std::string QsoLine(const LogQso& q) {
-  return Format("%-4s %-7s %s  %-10s %-3s %-5s  %-10s %-3s %-5s  (line %d)", q.band.c_str(),
-                q.mode.c_str(), QsoTimeText(q.oleDays).c_str(), q.ownCall.c_str(),
-                q.rstSent.c_str(), q.exchSent.c_str(), q.call.c_str(), q.rstRcvd.c_str(),
-                q.exchRcvd.c_str(), q.line);
+  return Format("%-4s %-7s %s  %-10s %-3s %-5s  %-10s %-3s %-5s  (line %d)", Shown(q.band).c_str(),
+                Shown(q.mode).c_str(), QsoTimeText(q.oleDays).c_str(), Shown(q.ownCall).c_str(),
+                Shown(q.rstSent).c_str(), Shown(q.exchSent).c_str(), Shown(q.call).c_str(),
+                Shown(q.rstRcvd).c_str(), Shown(q.exchRcvd).c_str(), q.line);
 }
 
 std::string ScoreRow(const char* label, const PluginScore& p) {
@@ -284,10 +275,10 @@ std::string ScoreRow(const char* label, const PluginScore& p) {
 }
 
 std::string UbnReport(const CheckOutcome& outcome, const StationResult& r) {
-  std::string s = "TZQ log check of " + r.call + "\r\nLog: " + r.file +
-                  "\r\nCategory: " + (r.category.empty() ? std::string(kNoCategory) : r.category) +
-                  "\r\n" +
-                  Format("QSOs cross-checked within %d minutes\r\n", outcome.windowMinutes);
+  std::string s =
+      "TZQ log check of " + Shown(r.call) + "\r\nLog: " + Shown(r.file) +
+      "\r\nCategory: " + (r.category.empty() ? std::string(kNoCategory) : Shown(r.category)) +
+      "\r\n" + Format("QSOs cross-checked within %d minutes\r\n", outcome.windowMinutes);
   const ClockOffset& clock = r.clock;
   const int off = clock.minutes < 0 ? -clock.minutes : clock.minutes;
   const char* fast = clock.minutes < 0 ? "slow" : "fast";
@@ -316,17 +307,17 @@ std::string UbnReport(const CheckOutcome& outcome, const StationResult& r) {
         return Format(
                    "    %s sent no log and is in your log only; %s is in %d other logs on "
                    "%s within %d min\r\n",
-                   r.qsos[i].call.c_str(), line.call.c_str(), f.logsHolding, line.band.c_str(),
-                   static_cast<int>(kBustEvidenceSeconds / 60)) +
-               "    " + o.call + "'s nearest line: " + QsoLine(line) + "\r\n";
+                   Shown(r.qsos[i].call).c_str(), Shown(line.call).c_str(), f.logsHolding,
+                   Shown(line.band).c_str(), static_cast<int>(kBustEvidenceSeconds / 60)) +
+               "    " + Shown(o.call) + "'s nearest line: " + QsoLine(line) + "\r\n";
       }
       if (f.otherStation >= 0 && f.otherQso >= 0) {
         const StationResult& o = outcome.stations[f.otherStation];
         const char* what = f.verdict == Verdict::kNotInLog ? "nearest line" : "line";
-        return "    " + o.call + "'s " + what + ": " + QsoLine(o.qsos[f.otherQso]) + "\r\n";
+        return "    " + Shown(o.call) + "'s " + what + ": " + QsoLine(o.qsos[f.otherQso]) + "\r\n";
       }
       if (f.verdict == Verdict::kNotInLog) {
-        return "    " + outcome.stations[f.otherStation].call + "'s log holds no QSOs\r\n";
+        return "    " + Shown(outcome.stations[f.otherStation].call) + "'s log holds no QSOs\r\n";
       }
       return {};
     };
@@ -383,31 +374,32 @@ std::string QsoTimeText(double ole_days) {
                 in_day / 60 % 60);
 }
 
-std::string UbnFileName(const std::string& call) {
-  std::string name = call;
-  for (char& c : name) {
-    if (std::string("/\\:*?\"<>|").find(c) != std::string::npos || c < ' ') c = '_';
-  }
-  return name + ".ubn.txt";
-}
-
 bool WriteResults(const CheckOutcome& outcome, const std::string& folder,
-                  std::vector<std::string>* written, std::string* error) {
+                  std::vector<std::string>* written, std::vector<std::string>* errors) {
   const std::vector<Table> tables = Tables(outcome);
   std::vector<std::pair<std::string, std::string>> files = {
       {"results.txt", TextResults(outcome, tables)},
       {"results.csv", CsvResults(outcome, tables)},
       {"results.html", HtmlResults(outcome, tables)}};
+  std::vector<std::string> calls;
   for (const StationResult& r : outcome.stations) {
-    if (r.scored) files.emplace_back(UbnFileName(r.call), UbnReport(outcome, r));
+    if (r.scored) calls.push_back(r.call);
   }
+  const std::vector<std::string> names = UniqueReportNames(calls);
+  size_t next = 0;
+  for (const StationResult& r : outcome.stations) {
+    if (r.scored) files.emplace_back(names[next++], UbnReport(outcome, r));
+  }
+  // One file that cannot be written stops none of the others.
   for (const auto& [name, bytes] : files) {
     const std::string path = (std::filesystem::path(folder) / name).string();
-    if (!file_io::ReplaceContents(path, bytes)) {
-      *error = "cannot write " + path;
-      return false;
+    errno = 0;
+    if (file_io::ReplaceContents(path, bytes)) {
+      written->push_back(name);
+    } else {
+      errors->push_back("cannot write " + path + ": " +
+                        (errno != 0 ? std::strerror(errno) : "the system gave no reason"));
     }
-    written->push_back(name);
   }
-  return true;
+  return errors->empty();
 }

@@ -12,10 +12,11 @@
 // "YYYY-MM-DD HHMM" of an OLE day count.
 std::string QsoTimeText(double ole_days);
 
-// The station's per-QSO report file name: the call with characters that no
-// file name may hold replaced by "_".
-std::string UbnFileName(const std::string& call);
-
-// Writes every output into `folder`; `written` receives the file names.
+// Writes every output into `folder`, each station's report under a name of
+// its own (UniqueReportNames). A file that cannot be written is skipped
+// with its reason in `errors` and the others are still written; `written`
+// receives the names of the files written. False when any failed.
+// Text from the logs is shown escaped everywhere (VisibleText); a CSV field
+// that a spreadsheet would run as a formula starts with an apostrophe.
 bool WriteResults(const CheckOutcome& outcome, const std::string& folder,
-                  std::vector<std::string>* written, std::string* error);
+                  std::vector<std::string>* written, std::vector<std::string>* errors);

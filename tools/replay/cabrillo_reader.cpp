@@ -17,14 +17,16 @@ std::string Upper(std::string_view s) {
   return out;
 }
 
+// Words are split at white space as text::IsSpace has it, the one
+// definition of a blank that every reader of a log uses.
 std::vector<std::string_view> Words(std::string_view line) {
   std::vector<std::string_view> words;
   size_t pos = 0;
   while (true) {
-    pos = line.find_first_not_of(" \t", pos);
-    if (pos == std::string_view::npos) break;
-    size_t end = line.find_first_of(" \t", pos);
-    if (end == std::string_view::npos) end = line.size();
+    while (pos < line.size() && text::IsSpace(line[pos])) ++pos;
+    if (pos == line.size()) break;
+    size_t end = pos;
+    while (end < line.size() && !text::IsSpace(line[end])) ++end;
     words.push_back(line.substr(pos, end - pos));
     pos = end;
   }
@@ -48,11 +50,19 @@ bool AllDigits(std::string_view s) {
   return true;
 }
 
-// The tag of a header line ("CALLSIGN" of "CALLSIGN: PY2AA"), upper case.
+// The tag of a header line ("CALLSIGN" of "CALLSIGN: PY2AA"), upper case,
+// blanks around it left out.
 std::string TagOf(std::string_view line) {
   const size_t colon = line.find(':');
   if (colon == std::string_view::npos) return std::string();
-  return Upper(line.substr(0, colon));
+  return Upper(text::Trim(line.substr(0, colon)));
+}
+
+// The bytes without a UTF-8 byte-order mark at their start.
+std::string_view WithoutByteOrderMark(std::string_view bytes) {
+  // Editors on Windows like to start a UTF-8 file with a byte-order mark.
+  if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
+  return bytes;
 }
 
 // Letters, digits and "/", with at least one letter and one digit: what
@@ -85,6 +95,11 @@ bool ParseQsoLine(const QsoLine& line, size_t layout, const std::string& file,
   };
   if (line.text.find('\0') != std::string_view::npos) {
     return skip("NUL byte", "holds a NUL byte, which would cut a value");
+  }
+  // A CR inside the line ends a line for other readers: what they see
+  // would not be what is scored.
+  if (text::Trim(line.text).find('\r') != std::string_view::npos) {
+    return skip("line break", "holds a line break (CR) inside the line");
   }
   if (w.size() != layout) {
     return skip("wrong columns", std::string(w.size() < layout ? "too few" : "too many") +
@@ -154,11 +169,22 @@ bool ParseQsoLine(const QsoLine& line, size_t layout, const std::string& file,
 }  // namespace
 
 bool LooksLikeCabrillo(std::string_view bytes) {
-  // Editors on Windows like to start a UTF-8 file with a byte-order mark.
-  if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
-  const size_t first = bytes.find_first_not_of(" \t\r\n");
-  if (first == std::string_view::npos) return false;
+  bytes = WithoutByteOrderMark(bytes);
+  size_t first = 0;
+  while (first < bytes.size() && text::IsSpace(bytes[first])) ++first;
   return Upper(bytes.substr(first, 13)) == "START-OF-LOG:";
+}
+
+std::map<std::string, std::string> ReadCabrilloHeader(std::string_view bytes) {
+  std::map<std::string, std::string> header;
+  if (!LooksLikeCabrillo(bytes)) return header;
+  for (std::string_view line : file_io::SplitLines(WithoutByteOrderMark(bytes))) {
+    const std::string tag = TagOf(line);
+    if (tag == "QSO" || tag == "END-OF-LOG") break;
+    if (tag.empty()) continue;
+    header[tag] = std::string(text::Trim(line.substr(line.find(':') + 1)));
+  }
+  return header;
 }
 
 std::vector<ReplayQso> ReadCabrillo(std::string_view bytes, const std::string& file,

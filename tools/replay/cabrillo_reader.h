@@ -9,11 +9,13 @@
 // A log's QSO lines share one layout: the number of columns most of them
 // have. A line with more or fewer (a column left out shifts every column
 // after it), a worked call that is no callsign, a date, time or frequency
-// that cannot be, or a NUL byte skips that line with a warning in `notes`.
+// that cannot be, a NUL byte or a CR inside the line skips that line with
+// a warning in `notes`. Blanks are white space as text::IsSpace has it.
 // A file that ends before END-OF-LOG or has QSO lines after it throws
 // InputError with file and line.
 #pragma once
 
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,6 +27,12 @@
 // True when the first non-blank line (after a UTF-8 byte-order mark) is a
 // START-OF-LOG tag.
 bool LooksLikeCabrillo(std::string_view bytes);
+
+// The header of a Cabrillo log: each tag (upper case) before the first QSO
+// or END-OF-LOG line with its value (blanks around it left out); a tag
+// given twice keeps its last value. Empty for bytes that are no Cabrillo
+// log.
+std::map<std::string, std::string> ReadCabrilloHeader(std::string_view bytes);
 
 std::vector<ReplayQso> ReadCabrillo(std::string_view bytes, const std::string& file,
                                     const MappingRules& rules, LogNotes* notes);

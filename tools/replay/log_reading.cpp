@@ -5,7 +5,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "engine/text.h"
 #include "tools/replay/adif_reader.h"
@@ -14,23 +13,36 @@
 
 namespace {
 
-std::string ReadWhole(const std::string& path, std::istream& standard_input) {
-  if (path == "-") {
-    std::ostringstream bytes;
-    bytes << standard_input.rdbuf();
-    return bytes.str();
+// Reads in pieces to the end, never asking the size: a pipe has none, and a
+// device or a sparse file gives one that says nothing about the log. The
+// bound keeps an endless source (/dev/zero) or a huge file from taking all
+// memory.
+std::string ReadBounded(std::istream& in, const std::string& path) {
+  std::string bytes;
+  std::vector<char> piece(1 << 16);
+  while (in) {
+    in.read(piece.data(), static_cast<std::streamsize>(piece.size()));
+    const size_t got = static_cast<size_t>(in.gcount());
+    if (bytes.size() + got > kMaxLogBytes) {
+      throw InputError(
+          path, 0, "",
+          "larger than a log may be (" + std::to_string(kMaxLogBytes >> 20) + " MiB); not read");
+    }
+    bytes.append(piece.data(), got);
   }
+  if (in.bad()) throw InputError(path, 0, "", "read error");
+  return bytes;
+}
+
+std::string ReadWhole(const std::string& path, std::istream& standard_input) {
+  if (path == "-") return ReadBounded(standard_input, path);
   std::error_code ec;
   if (std::filesystem::is_directory(path, ec)) {
     throw InputError(path, 0, "", "is a folder, not a log file");
   }
-  std::ifstream in(path, std::ios::binary | std::ios::ate);
+  std::ifstream in(path, std::ios::binary);
   if (!in) throw InputError(path, 0, "", std::string("cannot read: ") + std::strerror(errno));
-  std::string bytes(static_cast<size_t>(in.tellg()), '\0');
-  in.seekg(0);
-  in.read(&bytes[0], static_cast<std::streamsize>(bytes.size()));
-  if (!in) throw InputError(path, 0, "", "read error");
-  return bytes;
+  return ReadBounded(in, path);
 }
 
 // Record ends, counted before reading so that the QSO list is allocated
@@ -52,6 +64,7 @@ LogReading ReadLogs(const std::vector<std::string>& paths, const LogReadOptions&
   for (const std::string& path : paths) {
     const std::string bytes = ReadWhole(path, standard_input);
     if (LooksLikeCabrillo(bytes)) {
+      reading.cabrilloHeader = ReadCabrilloHeader(bytes);
       std::vector<ReplayQso> qsos = ReadCabrillo(bytes, path, options.rules, &reading.notes);
       std::move(qsos.begin(), qsos.end(), std::back_inserter(reading.qsos));
     } else {

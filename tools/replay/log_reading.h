@@ -5,13 +5,19 @@
 // thread; reads files only.
 #pragma once
 
+#include <cstddef>
 #include <istream>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "tools/replay/log_notes.h"
 #include "tools/replay/qso_mapping.h"
 #include "tools/replay/replay_qso.h"
+
+// The most one log file (or standard input) may hold: 64 MiB, about 270,000
+// QSOs in ADIF. A larger file is refused unread.
+constexpr size_t kMaxLogBytes = size_t{64} << 20;
 
 struct LogReadOptions {
   MappingRules rules;
@@ -24,11 +30,15 @@ struct LogReading {
   // merged in QSO time order, stable for equal times.
   std::vector<ReplayQso> qsos;
   LogNotes notes;
+  // The header of the last Cabrillo log read (see ReadCabrilloHeader).
+  std::map<std::string, std::string> cabrilloHeader;
 };
 
 // Throws InputError (naming file, line and field) for a file that cannot be
-// read or is damaged beyond one record (a broken tag, a truncated file), and
-// under `strict` for the first warning. `standard_input` is read for "-".
+// read, is larger than kMaxLogBytes or is damaged beyond one record (a
+// broken tag, a truncated file), and under `strict` for the first warning.
+// `standard_input` is read for "-"; every file is read as a stream, so a
+// pipe or process substitution reads like "-".
 LogReading ReadLogs(const std::vector<std::string>& paths, const LogReadOptions& options,
                     std::istream& standard_input);
 

@@ -21,5 +21,11 @@ int main(int argc, char** argv) {
     std::cout << "tzq-replay " TZQ_VERSION_TEXT "\n";
     return 0;
   }
-  return RunReplay(args, std::cout, std::cerr, std::cin);
+  const int status = RunReplay(args, std::cout, std::cerr, std::cin);
+  std::cout.flush();
+  if (!FinishStandardOutput() && status == 0) {
+    std::cerr << "tzq-replay: standard output: the report could not be written\n";
+    return 1;
+  }
+  return status;
 }

@@ -211,7 +211,9 @@ namespace {
 
 // The record's fields as the mapping reads them: the first of each name,
 // trimmed; a NUL byte in a field that is read makes the record unusable
-// (the host's texts end at the first NUL, which would change the call).
+// (the host's texts end at the first NUL, which would change the call), and
+// so does a line break inside it (the plug-in's files would gain a line:
+// a forged QSO in the bad-QSO file or the Cabrillo log).
 class Fields {
  public:
   Fields(const AdifRecord& record, const std::string& file, LogNotes* notes)
@@ -222,7 +224,11 @@ class Fields {
     const AdifField* field = record_.Find(name);
     if (field == nullptr) return std::string_view();
     if (field->value.find('\0') != std::string::npos && nul_.empty()) nul_ = name;
-    return Trim(field->value);
+    const std::string_view value = Trim(field->value);
+    if (value.find_first_of("\r\n") != std::string_view::npos && line_break_.empty()) {
+      line_break_ = name;
+    }
+    return value;
   }
   std::string_view FirstOf(std::initializer_list<const char*> names) {
     for (const char* name : names) {
@@ -239,14 +245,15 @@ class Fields {
     notes_->Skip(reason, file_, LineOf(field), field, message);
     return false;
   }
-  // Only the first NUL is reported: the record goes anyway.
+  // Only the first NUL or line break is reported: the record goes anyway.
   const std::string& nul() const { return nul_; }
+  const std::string& lineBreak() const { return line_break_; }
 
  private:
   const AdifRecord& record_;
   const std::string& file_;
   LogNotes* notes_;
-  std::string nul_;
+  std::string nul_, line_break_;
 };
 
 }  // namespace
@@ -283,6 +290,10 @@ bool MapAdifRecord(const AdifRecord& record, const std::string& file, const Mapp
   const std::string_view state = f.Get("STATE");
   if (!f.nul().empty()) {
     return f.Skip("NUL byte", f.nul().c_str(), "holds a NUL byte, which would cut the value");
+  }
+  if (!f.lineBreak().empty()) {
+    return f.Skip("line break", f.lineBreak().c_str(),
+                  "holds a line break, which would split the QSO's line in the files written");
   }
 
   for (const char* required : {"CALL", "QSO_DATE", "TIME_ON", "MODE"}) {

@@ -62,9 +62,9 @@ bool ParseAdifTime(std::string_view text, int* hour, int* minute, int* second);
 // One ADIF record as the host's QSO. Values are trimmed, calls upper-cased,
 // band and mode put in the host's spelling. The own call comes from
 // STATION_CALLSIGN, else OPERATOR, else the rules' fallback. A record that
-// cannot be scored (a required field missing or empty, a NUL byte in a value
-// that is used, a date or time that does not exist, a frequency the host
-// cannot pass) is skipped: false, with its reason and warning in `notes`.
+// cannot be scored (a required field missing or empty, a NUL byte or a line
+// break inside a value that is used, a date or time that does not exist, a
+// frequency the host cannot pass) is skipped: false, with its reason and warning in `notes`.
 // Lesser faults (a field given twice, a DXCC that is no number) are warned
 // about and the record is mapped.
 bool MapAdifRecord(const AdifRecord& record, const std::string& file, const MappingRules& rules,

@@ -19,6 +19,11 @@ std::string DefaultPluginPath();
 // count its CR LF; the plug-in's CR LF must not become CR CR LF).
 void UseBinaryStandardStreams();
 
+// Writes out what standard output still buffers and closes it, so that a
+// failure to store the report (a full disk, /dev/full) shows, as it may only
+// at that point. False when anything failed. Call once, at the end.
+bool FinishStandardOutput();
+
 // While one exists, the plug-in's modal windows that a replay cannot leave
 // to a user are answered as an operator would: the Cabrillo header dialog
 // (titled "TZQ") is confirmed with OK, after picking `category` in its

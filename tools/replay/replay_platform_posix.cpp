@@ -1,6 +1,7 @@
 #include <unistd.h>
 
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 
@@ -29,6 +30,13 @@ std::string DefaultPluginPath() {
 }
 
 void UseBinaryStandardStreams() {}
+
+bool FinishStandardOutput() {
+  // The descriptor, not the stream, is closed: the C++ streams flush
+  // stdout once more at exit, which then has nothing left to write.
+  const bool flushed = std::fflush(stdout) == 0 && std::ferror(stdout) == 0;
+  return close(STDOUT_FILENO) == 0 && flushed;
+}
 
 struct ModalWindowAnswerer::State {};
 

@@ -32,6 +32,13 @@ void UseBinaryStandardStreams() {
   _setmode(_fileno(stderr), _O_BINARY);
 }
 
+bool FinishStandardOutput() {
+  // The descriptor, not the stream, is closed: the C++ streams flush
+  // stdout once more at exit, which then has nothing left to write.
+  const bool flushed = std::fflush(stdout) == 0 && std::ferror(stdout) == 0;
+  return _close(_fileno(stdout)) == 0 && flushed;
+}
+
 struct ModalWindowAnswerer::State {
   std::string category;  // picked in the header dialog before OK; "" none
   std::atomic<bool> stop{false};

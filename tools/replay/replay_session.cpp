@@ -1,6 +1,7 @@
 #include "tools/replay/replay_session.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <unordered_map>
@@ -74,12 +75,56 @@ void RemoveEarlier(const std::string& name) {
   }
 }
 
-// Lines that end in a line feed; a cut last line does not count.
-size_t CompleteLines(const std::string& content) {
-  size_t lines = 0;
-  for (char c : content) lines += c == '\n' ? 1 : 0;
-  return lines;
-}
+// A file read front to back in pieces, never whole: the bad-QSO file of a
+// log with many equal QSOs grows with their square. Counts the line feeds
+// of every byte it reads.
+class FileStream {
+ public:
+  explicit FileStream(const std::string& path) : file_(std::fopen(path.c_str(), "rb")) {}
+  ~FileStream() {
+    if (file_ != nullptr) std::fclose(file_);
+  }
+  FileStream(const FileStream&) = delete;
+  FileStream& operator=(const FileStream&) = delete;
+
+  bool opened() const { return file_ != nullptr; }
+  bool failed() const { return failed_; }
+
+  // The next `n` bytes, or fewer where the file ends, left unread.
+  std::string_view Peek(size_t n) {
+    while (buffer_.size() - at_ < n && Fill()) {
+    }
+    return std::string_view(buffer_).substr(at_, n);
+  }
+  void Skip(size_t n) { at_ = std::min(buffer_.size(), at_ + n); }
+
+  // Line feeds in the whole file: what is left is read now.
+  size_t LineFeeds() {
+    while (Fill()) at_ = buffer_.size();
+    return line_feeds_;
+  }
+
+ private:
+  bool Fill() {
+    if (file_ == nullptr || std::feof(file_) || failed_) return false;
+    if (at_ > 0) {
+      buffer_.erase(0, at_);
+      at_ = 0;
+    }
+    char piece[65536];
+    const size_t n = std::fread(piece, 1, sizeof piece, file_);
+    failed_ = std::ferror(file_) != 0;
+    line_feeds_ += static_cast<size_t>(std::count(piece, piece + n, '\n'));
+    buffer_.append(piece, n);
+    return n > 0;
+  }
+
+  std::FILE* file_;
+  std::string buffer_;
+  size_t at_ = 0;
+  size_t line_feeds_ = 0;
+  bool failed_ = false;
+};
 
 // Hands each AddData0 call the lines it added to the bad-QSO file. The
 // plug-in's own checks tell what each call wrote (the refusal's or the area
@@ -108,11 +153,11 @@ struct SameQso {
 };
 
 LinesPlaced PlaceBadQsoLines(const std::vector<const ReplayQso*>& qsos,
-                             const std::vector<int>& results, const std::string& content,
+                             const std::vector<int>& results, FileStream* file,
                              ReplayTally* tally) {
   const QsoChecker checker;
   const std::string header = std::string(bad_qso_log::kHeader) + "\r\n";
-  size_t at = content.compare(0, header.size(), header) == 0 ? header.size() : 0;
+  if (file->Peek(header.size()) == header) file->Skip(header.size());
   // Stored QSOs per call, band and mode (exact), as the plug-in counts them.
   std::unordered_map<SameQso, int, SameQso::Hash> stored;
   stored.reserve(qsos.size());
@@ -130,27 +175,51 @@ LinesPlaced PlaceBadQsoLines(const std::vector<const ReplayQso*>& qsos,
       placed.refusalsAndDupes += static_cast<size_t>(earlier);
       lines = checker.LinesOf(args) + checker.DupeLines(args, earlier);
     }
-    const std::string_view rest = std::string_view(content).substr(at);
-    if (placed.firstAstray == nullptr && text::StartsWith(rest, lines)) {
-      at += lines.size();
-    } else if (placed.firstAstray == nullptr && text::StartsWith(lines, rest)) {
-      placed.firstAstray = &q;
-      placed.cut = true;
-      lines = std::string(rest);
-      at = content.size();
+    if (placed.firstAstray == nullptr) {
+      // Fewer bytes than asked for: the file ends within them.
+      const std::string_view next = file->Peek(lines.size());
+      if (next == lines) {
+        file->Skip(lines.size());
+      } else if (next.size() < lines.size() && text::StartsWith(lines, next)) {
+        placed.firstAstray = &q;
+        placed.cut = true;
+        lines = std::string(next);
+        file->Skip(next.size());
+      } else {
+        placed.firstAstray = &q;
+        lines.clear();
+      }
     } else {
-      if (placed.firstAstray == nullptr) placed.firstAstray = &q;
       lines.clear();
     }
     tally->Count(results[i], lines);
   }
-  if (placed.firstAstray == nullptr && at < content.size() && !qsos.empty()) {
+  if (placed.firstAstray == nullptr && !file->Peek(1).empty() && !qsos.empty()) {
     placed.firstAstray = qsos.back();
   }
   return placed;
 }
 
 }  // namespace
+
+DupeLineCount CountDupeLines(const std::vector<ReplayQso>& qsos) {
+  const QsoChecker checker;
+  // Per call, band and mode: the QSOs stored so far and the first of them.
+  std::unordered_map<std::string, std::pair<int, const ReplayQso*>> stored;
+  DupeLineCount count;
+  for (const ReplayQso& q : qsos) {
+    const HostDate time{q.oleDays, 0, 0};
+    if (!checker.Check(ArgsOf(q, time)).stored()) continue;
+    auto& [earlier, first] = stored[q.call + '\n' + q.band + '\n' + q.mode];
+    if (first == nullptr) first = &q;
+    count.lines += static_cast<uint64_t>(earlier++);
+    if (earlier > count.copies) {
+      count.copies = earlier;
+      count.most = first;
+    }
+  }
+  return count;
+}
 
 std::string BadQsoFileName(int period_end_date) {
   return bad_qso_log::FileNameFor(COleDateTime::FromCalendar(
@@ -229,14 +298,15 @@ ReplayOutcome ReplayThroughPlugin(const PluginApi& api, const std::vector<const 
     outcome.report = report != nullptr ? report : "";
     outcome.exported = out_flag == -1;
 
-    std::string content;
-    const bool have_bad_qsos = file_io::ReadAll(bad_qso_file, &content);
-    const LinesPlaced placed = PlaceBadQsoLines(qsos, results, content, &outcome.tally);
-    if (!have_bad_qsos) {
-      outcome.problems.push_back(bad_qso_file + ": was not written");
+    FileStream bad_qsos(bad_qso_file);
+    const LinesPlaced placed = PlaceBadQsoLines(qsos, results, &bad_qsos, &outcome.tally);
+    // Lines that end in a line feed; a cut last line does not count.
+    const size_t lines = bad_qsos.LineFeeds();
+    if (!bad_qsos.opened() || bad_qsos.failed()) {
+      outcome.problems.push_back(bad_qso_file +
+                                 (bad_qsos.opened() ? ": cannot be read" : ": was not written"));
     } else {
       outcome.written.push_back(bad_qso_file);
-      const size_t lines = CompleteLines(content);
       if (lines < placed.refusalsAndDupes + 1) {
         outcome.problems.push_back(bad_qso_file +
                                    ": incomplete: " + std::to_string(lines == 0 ? 0 : lines - 1) +
@@ -256,6 +326,7 @@ ReplayOutcome ReplayThroughPlugin(const PluginApi& api, const std::vector<const 
       }
     }
     if (setup.cabrillo) {
+      std::string content;
       if (!file_io::ReadAll(cabrillo_file, &content)) {
         outcome.problems.push_back(cabrillo_file + ": the Cabrillo file was not produced");
       } else {

@@ -65,6 +65,17 @@ struct ReplayOutcome {
   std::vector<std::string> problems;
 };
 
+// The DUPE lines the plug-in writes for these QSOs replayed in this order:
+// one per earlier stored QSO of the same call, band and mode (exact), so n
+// equal QSOs give n(n-1)/2. `most` is the first of the QSOs repeated most
+// and `copies` how often it was stored.
+struct DupeLineCount {
+  uint64_t lines = 0;
+  const ReplayQso* most = nullptr;
+  int copies = 0;
+};
+DupeLineCount CountDupeLines(const std::vector<ReplayQso>& qsos);
+
 // The plug-in's bad-QSO file name for a period ending on YYYYMMDD.
 std::string BadQsoFileName(int period_end_date);
 

@@ -1,0 +1,33 @@
+#include "tools/check/report_name.h"
+
+#include <set>
+
+#include "engine/text.h"
+#include "reports/cabrillo_file_name.h"
+
+std::string ReportBaseName(const std::string& call) {
+  std::string base = cabrillo::FileBaseName(call);
+  if (!base.empty() && base[0] == '.') base.insert(0, "_");
+  if (base.size() > kMaxReportBaseBytes) {
+    size_t cut = kMaxReportBaseBytes;
+    // Not inside a UTF-8 sequence: its continuation bytes are 10xxxxxx.
+    while (cut > 0 && (static_cast<unsigned char>(base[cut]) & 0xC0) == 0x80) --cut;
+    base.resize(cut);
+  }
+  return base;
+}
+
+std::vector<std::string> UniqueReportNames(const std::vector<std::string>& calls) {
+  constexpr const char* kExtension = ".ubn.txt";
+  std::vector<std::string> names;
+  std::set<std::string> taken;  // upper case
+  for (const std::string& call : calls) {
+    const std::string base = ReportBaseName(call);
+    std::string name = base + kExtension;
+    for (int n = 2; !taken.insert(text::ToUpper(name)).second; ++n) {
+      name = base + "-" + std::to_string(n) + kExtension;
+    }
+    names.push_back(name);
+  }
+  return names;
+}
