@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "engine/file_io_append.h"
+#include "engine/plain_file_win32.h"
 
 namespace file_io {
 
@@ -24,10 +25,7 @@ bool AppendFile::Open(const std::string& path) {
       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
-  BY_HANDLE_FILE_INFORMATION info;
-  if (!GetFileInformationByHandle(h, &info) ||
-      (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) != 0 ||
-      GetFileType(h) != FILE_TYPE_DISK) {
+  if (!IsPlainFile(h)) {
     CloseHandle(h);
     return false;
   }

@@ -149,7 +149,14 @@ TEST(BadQsoFileTest, ALinkPutInItsPlaceBetweenTwoAddsIsNotFollowed) {
       << "no link to plant: " << GetLastError();
   const DWORD attributes = GetFileAttributesA(kBadQsoFile);
   ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
-  EXPECT_NE(attributes & FILE_ATTRIBUTE_REPARSE_POINT, 0u) << "the system shows no link here";
+  if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+    // Wine 8 shows a Unix link as the file it leads to, through every call
+    // (and its CreateSymbolicLink makes none): no Windows program there
+    // can tell the link from its target.
+    library.Close();
+    fs::current_path(previous);
+    GTEST_SKIP() << "this system shows no link as a link (Wine): the plug-in cannot see it";
+  }
 
   refused.call = "PY1AB";
   CallQso(api.AddData0, refused);
