@@ -162,8 +162,9 @@ station.
 
 Options:
   --out DIR         where the results go (default ./results, created):
-                    results.txt, results.csv, results.html and one
-                    CALL.ubn.txt per station.
+                    results.txt, results.csv, results.html and per
+                    station its report CALL.ubn.txt and its page
+                    CALL.html.
   --window MIN      how far apart two logs' times of one QSO may be, in
                     minutes (0 to 1440, default 3).
   --plugin PATH     the plug-in library to score with (default: Stats.so

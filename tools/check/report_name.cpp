@@ -17,17 +17,16 @@ std::string ReportBaseName(const std::string& call) {
   return base;
 }
 
-std::vector<std::string> UniqueReportNames(const std::vector<std::string>& calls) {
-  constexpr const char* kExtension = ".ubn.txt";
-  std::vector<std::string> names;
-  std::set<std::string> taken;  // upper case
+std::vector<std::string> UniqueReportStems(const std::vector<std::string>& calls) {
+  std::vector<std::string> stems;
+  std::set<std::string> taken = {"RESULTS"};  // upper case
   for (const std::string& call : calls) {
     const std::string base = ReportBaseName(call);
-    std::string name = base + kExtension;
-    for (int n = 2; !taken.insert(text::ToUpper(name)).second; ++n) {
-      name = base + "-" + std::to_string(n) + kExtension;
+    std::string stem = base;
+    for (int n = 2; !taken.insert(text::ToUpper(stem)).second; ++n) {
+      stem = base + "-" + std::to_string(n);
     }
-    names.push_back(name);
+    stems.push_back(stem);
   }
-  return names;
+  return stems;
 }
