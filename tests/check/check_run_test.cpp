@@ -19,6 +19,7 @@
 #include "engine/version.h"
 #include "tests/support/temp_folder.h"
 #include "tools/check/results_writer.h"
+#include "tools/check/written_list.h"
 #include "tools/loggen/contest_logs.h"
 #include "tools/plugin_loader/plugin_library.h"
 #include "tools/replay/replay_platform.h"
@@ -131,7 +132,8 @@ TEST(CheckRun, EveryNumberOfReplayProcessesWritesTheSameBytes) {
       for (const auto& f : std::filesystem::directory_iterator(folder.path() + "/res1")) {
         names.push_back(f.path().filename().string());
       }
-      ASSERT_EQ(names.size(), 43u);  // two reports per station, three results
+      // Two reports per station, three results and the list of reports.
+      ASSERT_EQ(names.size(), 44u);
       continue;
     }
     for (const std::string& name : names) {
@@ -201,8 +203,10 @@ TEST(CheckRun, ScoresAndTablesThroughThePlugin) {
   EXPECT_NE(ubn.find("as sent: 3 stored (2 counted, 1 duplicate, 0 unacceptable area), 0 refused"),
             std::string::npos)
       << ubn;
-  // The replays' work folder is gone.
+  // The replays' work folder is gone; the list of reports is all that is
+  // hidden.
   for (const auto& e : std::filesystem::directory_iterator(folder.path() + "/res")) {
+    if (e.path().filename() == kWrittenListName) continue;
     EXPECT_NE(e.path().filename().string()[0], '.') << e.path();
   }
 }
@@ -582,10 +586,12 @@ TEST(CheckRun, ExitStatuses) {
 
 namespace fs = std::filesystem;
 
-// What a run left in the results folder: its regular files by name.
+// What a run left in the results folder: its regular files by name, but
+// for the list of the reports it wrote.
 std::vector<std::string> FilesIn(const std::string& folder) {
   std::vector<std::string> names;
   for (const auto& e : fs::directory_iterator(folder)) {
+    if (e.path().filename() == kWrittenListName) continue;
     if (fs::is_regular_file(fs::symlink_status(e.path()))) {
       names.push_back(e.path().filename().string());
     }
@@ -740,6 +746,144 @@ TEST(CheckRun, HostileLogs) {
       ExpectNothingRaw(name, folder.Read("res/" + name));
     }
     ExpectPagesMatchReports(folder.path() + "/res");
+  }
+}
+
+// Every file in a folder by name (hidden ones too), with its bytes; a link
+// as "-> target".
+std::map<std::string, std::string> Snapshot(const std::string& folder) {
+  std::map<std::string, std::string> files;
+  for (const auto& e : fs::directory_iterator(folder)) {
+    const std::string name = e.path().filename().string();
+    if (fs::is_symlink(e.symlink_status())) {
+      files[name] = "-> " + fs::read_symlink(e.path()).string();
+    } else if (e.is_regular_file()) {
+      std::ifstream in(e.path(), std::ios::binary);
+      std::stringstream bytes;
+      bytes << in.rdbuf();
+      files[name] = bytes.str();
+    }
+  }
+  return files;
+}
+
+// A first run writes the small contest's results; between it and a second
+// run people put files of their own beside them. A second run that scores
+// nothing changes nothing; one that scores removes only the reports that
+// the first run wrote and it did not, and only while they are still
+// reports.
+TEST(CheckRun, AMistakeCannotWipeEarlierOutputs) {
+  const std::string list = std::string("res/") + kWrittenListName;
+  const struct {
+    const char* name;
+    std::vector<std::string> logs;  // the second run's
+    int status;
+    const char* said;
+    // Files put there before the second run (the list: lines added to it).
+    std::vector<std::pair<std::string, std::string>> planted;
+    std::vector<std::string> gone;  // the first run's files that must go
+    const char* link = nullptr;     // made a link to a log before the second run
+  } cases[] = {
+      {"a mistyped folder",
+       {"logz"},
+       1,
+       "no log was scored, so nothing was written; the outputs in res are as they were\n",
+       {},
+       {}},
+      {"a folder without logs",
+       {"res"},
+       1,
+       "no logs found (*.cbr, *.log, *.adi); nothing written\n",
+       {},
+       {}},
+      {"logs that cannot be read",
+       {"bad.adi", "py1cc.log"},
+       1,
+       "no log was scored",
+       {{"bad.adi", "<CALL:40>PY2AA"}, {"py1cc.log", ""}},
+       {}},
+      {"a station less",
+       {"py2aa.cbr", "py3bb.cbr"},
+       0,
+       "removed 2 station reports that an earlier run wrote there and this one did not\n",
+       {{"res/notes.txt", "mine\n"}, {"res/OLD.ubn.txt", "TZQ log check of OLD\r\n"}},
+       {"PY1CC.ubn.txt", "PY1CC.html"}},
+      {"a report someone rewrote",
+       {"py2aa.cbr", "py3bb.cbr"},
+       0,
+       "removed 1 station reports",
+       {{"res/PY1CC.ubn.txt", "my own notes on PY1CC\n"}},
+       {"PY1CC.html"}},
+      // Names that lead out of the folder, to results or to nothing of
+      // ours are never followed, whatever the list says.
+      {"a list naming other files",
+       {"py2aa.cbr", "py3bb.cbr"},
+       0,
+       "removed 2 station reports",
+       {{"elsewhere.ubn.txt", "TZQ log check of PY9\r\n"},
+        {list,
+         "../elsewhere.ubn.txt\nresults.txt\nresults.html\nnotes.txt\n/etc/x.html\nmine.html\n"},
+        {"res/notes.txt", "TZQ log check of notes\r\n"},
+        {"res/mine.html", "<!DOCTYPE html>\n<title>mine</title>\n"}},
+       {"PY1CC.ubn.txt", "PY1CC.html"}},
+#ifndef _WIN32
+      {"a link at a report's name",
+       {"py2aa.cbr", "py3bb.cbr"},
+       0,
+       "removed 1 station reports",
+       {},
+       {"PY1CC.ubn.txt"},
+       "PY1CC.html"},
+#endif
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempFolder folder;
+    WriteSmallContest(folder);
+    std::ostringstream out, err;
+    ASSERT_EQ(RunCheck({".", "--out", "res"}, out, err), 0) << err.str();
+    ASSERT_TRUE(folder.Exists("res/PY1CC.html"));
+    for (const auto& [name, bytes] : c.planted) {
+      folder.Write(name, name == list ? folder.Read(name) + bytes : bytes);
+    }
+    if (c.link != nullptr) {
+      fs::remove(folder.path() + "/res/" + c.link);
+      fs::create_symlink(folder.path() + "/py1cc.log", folder.path() + "/res/" + c.link);
+    }
+    const std::string log = folder.Read("py1cc.log");
+    std::map<std::string, std::string> before = Snapshot(folder.path() + "/res");
+    const std::string outside = folder.Read("elsewhere.ubn.txt");
+    std::vector<std::string> args = c.logs;
+    args.insert(args.end(), {"--out", "res"});
+    std::ostringstream out2, err2;
+    EXPECT_EQ(RunCheck(args, out2, err2), c.status) << err2.str();
+    EXPECT_NE(err2.str().find(c.said), std::string::npos) << err2.str();
+    std::map<std::string, std::string> after = Snapshot(folder.path() + "/res");
+    if (c.status != 0) {
+      EXPECT_EQ(after, before);
+      continue;
+    }
+    for (const std::string& name : c.gone) {
+      EXPECT_EQ(after.count(name), 0u) << name;
+      EXPECT_EQ(after[kWrittenListName].find(name), std::string::npos) << name;
+    }
+    // What people put there is as they left it; the reports of this run
+    // are there and listed.
+    for (const auto& [name, bytes] : c.planted) {
+      if (name == list) continue;
+      EXPECT_EQ(folder.Read(name), bytes) << name;
+    }
+    EXPECT_EQ(folder.Read("elsewhere.ubn.txt"), outside);
+    EXPECT_EQ(folder.Read("py1cc.log"), log);
+    if (c.link != nullptr) {
+      EXPECT_EQ(after[c.link], before[c.link]);
+    }
+    for (const char* name : {"PY2AA.ubn.txt", "PY2AA.html", "PY3BB.ubn.txt", "PY3BB.html"}) {
+      EXPECT_EQ(after.count(name), 1u) << name;
+      EXPECT_NE(after[kWrittenListName].find(std::string("\n") + name + "\n"), std::string::npos)
+          << name;
+    }
+    EXPECT_EQ(after.size(), before.size() - c.gone.size());
   }
 }
 

@@ -1,5 +1,6 @@
 #include "tools/check/report_name.h"
 
+#include <cstring>
 #include <set>
 
 #include "engine/text.h"
@@ -29,4 +30,21 @@ std::vector<std::string> UniqueReportStems(const std::vector<std::string>& calls
     stems.push_back(stem);
   }
   return stems;
+}
+
+bool IsReportFileName(const std::string& name) {
+  // Nothing that names another folder or drive ("C:x.html" on Windows), and
+  // only what ReportBaseName leaves: the list of a run's reports is a file
+  // in the output folder that anyone may have edited.
+  if (name.empty() || name[0] == '.' || text::EqualsNoCase(name, "results.html")) return false;
+  for (const char c : name) {
+    if (static_cast<unsigned char>(c) < 0x20 || std::strchr("/\\<>:\"|?*", c) != nullptr) {
+      return false;
+    }
+  }
+  for (const char* extension : {kReportExtension, kPageExtension}) {
+    const std::string ext = extension;
+    if (name.size() > ext.size() && text::EndsWith(name, ext)) return true;
+  }
+  return false;
 }

@@ -30,3 +30,7 @@ std::string ReportBaseName(const std::string& call);
 // after the base. "RESULTS" counts as taken, so that no station's page is
 // results.html on a file system blind to case.
 std::vector<std::string> UniqueReportStems(const std::vector<std::string>& calls);
+
+// True for a name these rules can give a report file: one plain name (no
+// folder, not hidden) ending in kReportExtension or kPageExtension.
+bool IsReportFileName(const std::string& name);

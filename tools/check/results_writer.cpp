@@ -14,6 +14,7 @@
 #include "engine/text.h"
 #include "engine/version.h"
 #include "tools/check/report_name.h"
+#include "tools/check/written_list.h"
 
 namespace {
 
@@ -412,9 +413,10 @@ struct ReportLine {
   std::string verdict;  // kRemoved, kFlagged: what the QSO before `text` got
 };
 
-// How a station's report starts.
+// How each report file starts: what tells a report of ours from a file that
+// someone else put at its name.
 constexpr const char* kReportStart = "TZQ log check of ";
-constexpr const char* kPageStart = "<!DOCTYPE html>\n";
+constexpr const char* kPageStart = "<!DOCTYPE html>\n<!-- tzq-check station report -->\n";
 
 std::vector<ReportLine> ReportLines(const CheckOutcome& outcome, const StationResult& r) {
   std::vector<ReportLine> lines;
@@ -574,6 +576,19 @@ std::string PageReport(const std::vector<ReportLine>& lines, const std::string& 
          "tzq-check " TZQ_VERSION_TEXT "</footer>\n</body>\n</html>\n";
 }
 
+// A file at a listed name goes only while it still holds one of our reports:
+// a regular file (a link stays, whatever it points at) that starts as ours
+// do. A file of someone else's that took the name stays too.
+bool HoldsOurReport(const std::string& path, const std::string& name) {
+  const std::string start = text::EndsWith(name, kPageExtension) ? kPageStart : kReportStart;
+  std::FILE* f = file_io::OpenNotFollowing(path);
+  if (f == nullptr) return false;
+  std::string head(start.size(), '\0');
+  head.resize(std::fread(&head[0], 1, head.size(), f));
+  std::fclose(f);
+  return head == start;
+}
+
 std::string Reason() {
   return errno != 0 ? std::strerror(errno) : "the system gave no reason";
 }
@@ -610,7 +625,8 @@ std::string QsoTimeText(double ole_days) {
 }
 
 bool WriteResults(const CheckOutcome& outcome, const std::string& folder,
-                  std::vector<std::string>* written, std::vector<std::string>* errors) {
+                  std::vector<std::string>* written, std::vector<std::string>* removed,
+                  std::vector<std::string>* errors) {
   std::vector<std::string> calls;
   for (const StationResult& r : outcome.stations) {
     if (r.scored) calls.push_back(r.call);
@@ -625,22 +641,62 @@ bool WriteResults(const CheckOutcome& outcome, const std::string& folder,
       {"results.txt", TextResults(outcome, tables)},
       {"results.csv", CsvResults(outcome, tables)},
       {"results.html", HtmlResults(outcome, tables, stems)}};
+  // The reports of an earlier run stay listed with the ones about to be
+  // written, before any of them exists: whatever stops this run, no report
+  // of ours is left that the next run would not know as its own.
+  std::vector<std::string> listed = ReadWrittenList(folder);
+  std::set<std::string> in_list(listed.begin(), listed.end());
   for (size_t i = 0; i < outcome.stations.size(); ++i) {
     const StationResult& r = outcome.stations[i];
     if (!r.scored) continue;
     const std::vector<ReportLine> lines = ReportLines(outcome, r);
     files.emplace_back(stems[i] + kReportExtension, TextReport(lines));
     files.emplace_back(stems[i] + kPageExtension, PageReport(lines, r.call));
+    for (size_t f = files.size() - 2; f < files.size(); ++f) {
+      if (in_list.insert(files[f].first).second) listed.push_back(files[f].first);
+    }
+  }
+  const std::string list_path = (std::filesystem::path(folder) / kWrittenListName).string();
+  errno = 0;
+  if (!WriteWrittenList(folder, listed)) {
+    errors->push_back("cannot write " + list_path + ": " + Reason());
   }
   // One file that cannot be written stops none of the others.
+  std::set<std::string> now;
   for (const auto& [name, bytes] : files) {
     const std::string path = (std::filesystem::path(folder) / name).string();
     errno = 0;
     if (file_io::ReplaceContents(path, bytes)) {
       written->push_back(name);
+      now.insert(name);
     } else {
       errors->push_back("cannot write " + path + ": " + Reason());
     }
+  }
+  // A listed report that this run did not write (again) is an earlier
+  // run's: a station no longer checked, or one whose report failed now. It
+  // goes when it is still ours; remove() takes a link away, never what it
+  // points at. One that cannot go stays listed for the next run.
+  std::vector<std::string> still;
+  for (const std::string& name : listed) {
+    if (now.count(name) != 0) {
+      still.push_back(name);
+      continue;
+    }
+    const std::string path = (std::filesystem::path(folder) / name).string();
+    if (!IsReportFileName(name) || !HoldsOurReport(path, name)) continue;
+    std::error_code ec;
+    std::filesystem::remove(path, ec);
+    if (ec) {
+      errors->push_back("cannot remove " + path + ": " + ec.message());
+      still.push_back(name);
+    } else {
+      removed->push_back(name);
+    }
+  }
+  errno = 0;
+  if (still != listed && !WriteWrittenList(folder, still)) {
+    errors->push_back("cannot write " + list_path + ": " + Reason());
   }
   return errors->empty();
 }

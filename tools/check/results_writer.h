@@ -21,9 +21,14 @@ std::string GroupedDigits(long long n, const std::string& separator);
 // Writes every output into `folder`, each station's reports under a stem of
 // its own (UniqueReportStems). A file that cannot be written is skipped
 // with its reason in `errors` and the others are still written; `written`
-// receives the names of the files written. False when any failed.
+// receives the names of the files written. The folder's list of reports
+// (written_list.h) then says which reports this run made; a listed report
+// of an earlier run that this run did not write again is removed, when it
+// still holds our report, and named in `removed`. False when anything
+// failed.
 // Text from the logs is shown escaped everywhere (text::Visible, and HTML
 // escaping in the pages); a CSV field that a spreadsheet would run as a
 // formula starts with an apostrophe.
 bool WriteResults(const CheckOutcome& outcome, const std::string& folder,
-                  std::vector<std::string>* written, std::vector<std::string>* errors);
+                  std::vector<std::string>* written, std::vector<std::string>* removed,
+                  std::vector<std::string>* errors);
