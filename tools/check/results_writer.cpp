@@ -279,7 +279,7 @@ constexpr const char* kColumns =
     "<th colspan=\"2\" class=\"group\">QSOs</th><th rowspan=\"2\">Mult</th>"
     "<th colspan=\"3\" class=\"group\">Score</th><th colspan=\"5\" class=\"group\">QSOs "
     "removed</th>"
-    "<th rowspan=\"2\">Unique</th><th rowspan=\"2\">Clock</th></tr>\n"
+    "<th rowspan=\"2\">Unique</th><th rowspan=\"2\">Clock (min)</th></tr>\n"
     "<tr><th>claimed</th><th>checked</th><th>claimed</th><th>checked</th><th>lost</th>"
     "<th>not in log</th><th>busted call</th><th>busted exch.</th><th>wrong band</th>"
     "<th>wrong mode</th></tr></thead>\n";
@@ -290,7 +290,7 @@ std::string HtmlResults(const CheckOutcome& outcome, const std::vector<Table>& t
   std::string s =
       "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<title>" + title +
       "</title>\n<style>\n" + kPageStyle +
-      "p.summary { color: #555; margin-top: 0; }\n"
+      "p.summary { color: #555; margin: 0 0 0.3em; }\n"
       "nav ul { list-style: none; padding: 0; margin: 0.8em 0 1.2em; }\n"
       "nav li { display: inline-block; margin: 0 1.4em 0.3em 0; }\n"
       "nav .count { color: #777; }\n"
@@ -324,7 +324,9 @@ std::string HtmlResults(const CheckOutcome& outcome, const std::vector<Table>& t
       " table.category thead { position: static; } }\n"
       "</style>\n</head>\n<body>\n<h1 id=\"top\">" +
       title + "</h1>\n<p class=\"summary\">" + Html(Header(outcome)) +
-      ". Equal checked scores share a place; each call leads to its station's report.</p>\n";
+      ".</p>\n<p class=\"summary\">The checked score counts no removed QSO; unique QSOs stay in "
+      "it. Clock: the minutes taken off a log's times where its clock was off. Equal checked "
+      "scores share a place. Each call leads to its station's report.</p>\n";
   int not_scored = 0;
   for (const StationResult& r : outcome.stations) not_scored += r.scored ? 0 : 1;
   s += "<nav><ul>\n";
