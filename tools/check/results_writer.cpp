@@ -638,24 +638,15 @@ bool WriteResults(const CheckOutcome& outcome, const std::string& folder,
   for (size_t i = 0, next = 0; i < outcome.stations.size(); ++i) {
     if (outcome.stations[i].scored) stems[i] = unique[next++];
   }
-  const std::vector<Table> tables = Tables(outcome);
-  std::vector<std::pair<std::string, std::string>> files = {
-      {"results.txt", TextResults(outcome, tables)},
-      {"results.csv", CsvResults(outcome, tables)},
-      {"results.html", HtmlResults(outcome, tables, stems)}};
   // The reports of an earlier run stay listed with the ones about to be
   // written, before any of them exists: whatever stops this run, no report
   // of ours is left that the next run would not know as its own.
   std::vector<std::string> listed = ReadWrittenList(folder);
   std::set<std::string> in_list(listed.begin(), listed.end());
-  for (size_t i = 0; i < outcome.stations.size(); ++i) {
-    const StationResult& r = outcome.stations[i];
-    if (!r.scored) continue;
-    const std::vector<ReportLine> lines = ReportLines(outcome, r);
-    files.emplace_back(stems[i] + kReportExtension, TextReport(lines));
-    files.emplace_back(stems[i] + kPageExtension, PageReport(lines, r.call));
-    for (size_t f = files.size() - 2; f < files.size(); ++f) {
-      if (in_list.insert(files[f].first).second) listed.push_back(files[f].first);
+  for (const std::string& stem : stems) {
+    if (stem.empty()) continue;
+    for (const char* extension : {kReportExtension, kPageExtension}) {
+      if (in_list.insert(stem + extension).second) listed.push_back(stem + extension);
     }
   }
   const std::string list_path = (std::filesystem::path(folder) / kWrittenListName).string();
@@ -665,7 +656,7 @@ bool WriteResults(const CheckOutcome& outcome, const std::string& folder,
   }
   // One file that cannot be written stops none of the others.
   std::set<std::string> now;
-  for (const auto& [name, bytes] : files) {
+  const auto write = [&](const std::string& name, const std::string& bytes) {
     const std::string path = (std::filesystem::path(folder) / name).string();
     errno = 0;
     if (file_io::ReplaceContents(path, bytes)) {
@@ -674,6 +665,19 @@ bool WriteResults(const CheckOutcome& outcome, const std::string& folder,
     } else {
       errors->push_back("cannot write " + path + ": " + Reason());
     }
+  };
+  const std::vector<Table> tables = Tables(outcome);
+  write("results.txt", TextResults(outcome, tables));
+  write("results.csv", CsvResults(outcome, tables));
+  write("results.html", HtmlResults(outcome, tables, stems));
+  // Each station's reports are made and written in turn: a contest's worth
+  // of them would weigh hundreds of megabytes at once.
+  for (size_t i = 0; i < outcome.stations.size(); ++i) {
+    const StationResult& r = outcome.stations[i];
+    if (!r.scored) continue;
+    const std::vector<ReportLine> lines = ReportLines(outcome, r);
+    write(stems[i] + kReportExtension, TextReport(lines));
+    write(stems[i] + kPageExtension, PageReport(lines, r.call));
   }
   // A listed report that this run did not write (again) is an earlier
   // run's: a station no longer checked, or one whose report failed now. It
