@@ -9,14 +9,17 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <iterator>
 #include <map>
 #include <regex>
+#include <set>
 #include <sstream>
 
 #include "engine/version.h"
 #include "tests/support/temp_folder.h"
 #include "tools/check/results_writer.h"
+#include "tools/check/written_list.h"
 #include "tools/loggen/contest_logs.h"
 #include "tools/plugin_loader/plugin_library.h"
 #include "tools/replay/replay_platform.h"
@@ -129,7 +132,8 @@ TEST(CheckRun, EveryNumberOfReplayProcessesWritesTheSameBytes) {
       for (const auto& f : std::filesystem::directory_iterator(folder.path() + "/res1")) {
         names.push_back(f.path().filename().string());
       }
-      ASSERT_EQ(names.size(), 23u);  // one report per station, three results
+      // Two reports per station, three results and the list of reports.
+      ASSERT_EQ(names.size(), 44u);
       continue;
     }
     for (const std::string& name : names) {
@@ -179,8 +183,18 @@ TEST(CheckRun, ScoresAndTablesThroughThePlugin) {
       << text;
   EXPECT_NE(folder.Read("res/results.csv").find("SINGLE-OP A,1,PY2AA,2,1,1,8,2,75.0%,"),
             std::string::npos);
-  EXPECT_NE(folder.Read("res/results.html").find("<td class=\"call\">PY2AA</td>"),
+  EXPECT_NE(folder.Read("res/results.html")
+                .find("<td class=\"call\"><a href=\"PY2AA.html\">PY2AA</a></td>"),
             std::string::npos);
+  // The station's page: the report's lines, the other side's line under
+  // the QSO it judges, and the way back.
+  const std::string page = folder.Read("res/PY2AA.html");
+  EXPECT_NE(page.find("<span class=\"removed\">NOT IN LOG      </span> 40m  RTTY    2024-06-08 "
+                      "1010  PY2AA      599 SP     PY1CC      599 RJ     (line 7)\n<span "
+                      "class=\"other\">    PY1CC's nearest line: 40m  RTTY    2024-06-08 1100"),
+            std::string::npos)
+      << page;
+  EXPECT_NE(page.find("<nav><a href=\"results.html\">"), std::string::npos) << page;
   const std::string ubn = folder.Read("res/PY2AA.ubn.txt");
   EXPECT_NE(ubn.find("NOT IN LOG       40m  RTTY    2024-06-08 1010"), std::string::npos) << ubn;
   EXPECT_NE(ubn.find("PY1CC's nearest line: 40m  RTTY    2024-06-08 1100"), std::string::npos)
@@ -189,8 +203,10 @@ TEST(CheckRun, ScoresAndTablesThroughThePlugin) {
   EXPECT_NE(ubn.find("as sent: 3 stored (2 counted, 1 duplicate, 0 unacceptable area), 0 refused"),
             std::string::npos)
       << ubn;
-  // The replays' work folder is gone.
+  // The replays' work folder is gone; the list of reports is all that is
+  // hidden.
   for (const auto& e : std::filesystem::directory_iterator(folder.path() + "/res")) {
+    if (e.path().filename() == kWrittenListName) continue;
     EXPECT_NE(e.path().filename().string()[0], '.') << e.path();
   }
 }
@@ -248,7 +264,7 @@ TEST(CheckRun, EachVerdictHasItsReportLineAndItsCount) {
       {"res/results.csv", ",0,1,0,0,0,0,,"},
       {"res/results.txt", "      0       0       0       0     0    +60\r\n"},
       {"res/results.txt", "      0       0       1       0     0      -\r\n"},
-      {"res/results.html", "<th class=\"n\">Wrong band</th>"},
+      {"res/results.html", "<th>wrong band</th>"},
   };
   for (const auto& e : expected) {
     EXPECT_NE(folder.Read(e.file).find(e.text), std::string::npos)
@@ -268,6 +284,169 @@ TEST(CheckRun, QsoTimesInTheReports) {
       {36585.0 + 23400.0 / 86400, "2000-02-29 0630"},
   };
   for (const auto& c : cases) EXPECT_EQ(QsoTimeText(c.ole_days), c.text);
+}
+
+TEST(CheckRun, NumbersGroupedForReading) {
+  const struct {
+    long long n;
+    const char* separator;
+    const char* text;
+  } cases[] = {
+      {0, " ", "0"},
+      {999, " ", "999"},
+      {1000, " ", "1 000"},
+      {199251, " ", "199 251"},
+      {1234567, " ", "1 234 567"},
+      {-12345, " ", "-12 345"},
+      {199251, "&#8239;", "199&#8239;251"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(GroupedDigits(c.n, c.separator), c.text) << c.n;
+}
+
+// The lines of a text, blank lines aside.
+std::vector<std::string> TextLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (!line.empty()) lines.push_back(line);
+  }
+  return lines;
+}
+
+// The lines a station's page shows from its title to its footer, tags
+// taken out and characters restored: what the reader sees, to hold against
+// the text report.
+std::vector<std::string> PageLines(const std::string& page) {
+  const size_t from = page.find("<h1>"), to = page.find("<footer>");
+  std::string body = std::regex_replace(page.substr(from, to - from), std::regex("<[^>]*>"), "");
+  for (const auto& [entity, c] : std::vector<std::pair<std::string, std::string>>{
+           {"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}, {"&amp;", "&"}}) {
+    for (size_t at = 0; (at = body.find(entity, at)) != std::string::npos; at += c.size()) {
+      body.replace(at, entity.size(), c);
+    }
+  }
+  return TextLines(body);
+}
+
+// Each station's page says what its text report says, line for line, so
+// neither escapes twice nor drops a line.
+void ExpectPagesMatchReports(const std::string& folder) {
+  for (const auto& e : std::filesystem::directory_iterator(folder)) {
+    const std::string name = e.path().filename().string();
+    if (name.size() < 8 || name.compare(name.size() - 8, 8, ".ubn.txt") != 0 ||
+        !e.is_regular_file()) {
+      continue;
+    }
+    const std::string page = name.substr(0, name.size() - 8) + ".html";
+    std::ifstream report(e.path(), std::ios::binary), html(folder + "/" + page, std::ios::binary);
+    std::stringstream r, h;
+    r << report.rdbuf();
+    h << html.rdbuf();
+    EXPECT_EQ(PageLines(h.str()), TextLines(r.str())) << page;
+  }
+}
+
+// Four stations of one category, two of them with equal scores, and one
+// station each of two other categories, one log that cannot be read.
+// Every QSO is with a station that sent no log, so no score changes.
+TEST(CheckRun, TheResultsSite) {
+  TempFolder folder;
+  std::vector<std::string> many;
+  const char* const bands[] = {"3540", "7040", "14040", "21040", "28040"};
+  const char* const areas[] = {"SP", "RJ", "MG", "PR", "BA", "PE", "AM", "SC"};
+  for (int b = 0; b < 5; ++b) {
+    for (int a = 0; a < 8; ++a) {
+      many.push_back(std::string(bands[b]) + " RY 2024-06-0" + (b < 4 ? "8" : "9") + " " +
+                     std::to_string(1000 + 10 * b) + " PY2AA 599 RS PY8" +
+                     static_cast<char>('A' + b) + static_cast<char>('A' + a) + " 599 " + areas[a]);
+    }
+  }
+  folder.Write("py2aa.cbr", Cabrillo("PY2AA", "SINGLE-OP A", many));
+  for (const char* call : {"PY3BB", "PY4CC"}) {
+    const std::string c = call;
+    folder.Write(
+        c + ".cbr",
+        Cabrillo(c, "SINGLE-OP A",
+                 {"7040 RY 2024-06-08 1100 " + c + " 599 RS PY7" + c.substr(3) + " 599 SP",
+                  "7040 RY 2024-06-08 1110 " + c + " 599 RS PY6" + c.substr(3) + " 599 RJ"}));
+  }
+  folder.Write("py5dd.cbr", Cabrillo("PY5DD", "SINGLE-OP A",
+                                     {"7040 RY 2024-06-08 1200 PY5DD 599 RS PY7ZZ 599 SP"}));
+  folder.Write("py6ee.cbr", Cabrillo("PY6EE", "SINGLE-OP B",
+                                     {"7040 RY 2024-06-08 1200 PY6EE 599 RS PY7ZY 599 SP"}));
+  folder.Write("py1cc.cbr", Cabrillo("PY1CC", "CHECKLOG",
+                                     {"7040 RY 2024-06-08 1200 PY1CC 599 RS PY7ZX 599 SP"}));
+  folder.Write("bad.adi", "<CALL:40>PY2AA");
+  std::ostringstream out, err;
+  ASSERT_EQ(RunCheck({".", "--out", "res"}, out, err), 1) << err.str();
+
+  const struct {
+    const char* file;
+    const char* text;
+  } shows[] = {
+      // Equal scores share a place in every output; the next place counts
+      // the stations above it.
+      {"results.txt", "\r\n    1  PY2AA  "},
+      {"results.txt", "\r\n    2  PY3BB  "},
+      {"results.txt", "\r\n    2  PY4CC  "},
+      {"results.txt", "\r\n    4  PY5DD  "},
+      {"results.txt", "\r\n    1  PY6EE  "},
+      {"results.csv", "\r\nSINGLE-OP A,2,PY3BB,2,2,"},
+      {"results.csv", "\r\nSINGLE-OP A,2,PY4CC,2,2,"},
+      {"results.csv", "\r\nSINGLE-OP A,4,PY5DD,1,1,"},
+      {"results.html", "<tr><td>2</td><td class=\"call\"><a href=\"PY3BB.html\">PY3BB</a></td>"},
+      {"results.html", "<tr><td>2</td><td class=\"call\"><a href=\"PY4CC.html\">PY4CC</a></td>"},
+      {"results.html", "<tr><td>4</td><td class=\"call\"><a href=\"PY5DD.html\">PY5DD</a></td>"},
+      {"results.html", "<td class=\"call\"><a href=\"PY1CC.html\">PY1CC</a></td>"},
+      // The period in the title, the index of the categories.
+      {"results.html", "<title>TZQ contest results, 2024-06-08 to 2024-06-09</title>"},
+      {"results.txt", "TZQ contest results, 2024-06-08 to 2024-06-09\r\n"},
+      {"results.html",
+       "<nav><ul>\n<li><a href=\"#t1\">SINGLE-OP A</a> <span class=\"count\">4</span></li>\n"
+       "<li><a href=\"#t2\">SINGLE-OP B</a> <span class=\"count\">1</span></li>\n"
+       "<li><a href=\"#t3\">CHECKLOG</a> <span class=\"count\">1</span></li>\n"
+       "<li><a href=\"#notscored\">Not scored</a> <span class=\"count\">1</span></li>\n"},
+      {"results.html",
+       "<table class=\"category\" id=\"t3\">\n<caption><a href=\"#top\">index</a>"
+       "CHECKLOG</caption>\n<colgroup>"},
+      {"results.html", "<table class=\"notscored\" id=\"notscored\">"},
+      // Each page links back.
+      {"PY3BB.html", "<h1>TZQ log check of PY3BB</h1>"},
+      {"PY3BB.html", "<a href=\"results.html\">"},
+      {"PY3BB.html",
+       "<span class=\"flagged\">UNIQUE          </span> 40m  RTTY    2024-06-08 1100"},
+  };
+  for (const auto& c : shows) {
+    const std::string content = folder.Read(std::string("res/") + c.file);
+    EXPECT_NE(content.find(c.text), std::string::npos) << c.file << " lacks " << c.text;
+  }
+  // Large numbers in groups of three: a narrow no-break space in the page,
+  // a blank in the text, plain digits for programs.
+  const struct {
+    const char* file;
+    const char* pattern;
+  } matches[] = {
+      {"results.html",
+       "PY2AA</a></td><td>40</td><td>40</td><td>[0-9]+</td><td>[0-9]+&#8239;[0-9]{3}</td>"},
+      {"results.txt", "\r\n    1  PY2AA +40 +40 +[0-9]+ +[0-9]+ [0-9]{3} +[0-9]+ [0-9]{3} "},
+      {"results.csv", "\r\nSINGLE-OP A,1,PY2AA,40,40,[0-9]+,[0-9]{4,},[0-9]{4,},"},
+      {"PY2AA.ubn.txt", "\r\n  Claimed       40  +[0-9]+  +[0-9]+  +[0-9]+ [0-9]{3}\r\n"},
+  };
+  for (const auto& m : matches) {
+    EXPECT_TRUE(std::regex_search(folder.Read(std::string("res/") + m.file), std::regex(m.pattern)))
+        << m.file << " lacks " << m.pattern;
+  }
+  // One column layout in every category table.
+  const std::string site = folder.Read("res/results.html");
+  std::set<std::string> layouts;
+  size_t tables = 0;
+  for (size_t at = 0; (at = site.find("<colgroup>", at)) != std::string::npos; ++at, ++tables) {
+    layouts.insert(site.substr(at, site.find("</thead>", at) - at));
+  }
+  EXPECT_EQ(tables, 3u);
+  EXPECT_EQ(layouts.size(), 1u);
+  ExpectPagesMatchReports(folder.path() + "/res");
 }
 
 // The replay workers started after this die on the log of `call` (none:
@@ -407,10 +586,12 @@ TEST(CheckRun, ExitStatuses) {
 
 namespace fs = std::filesystem;
 
-// What a run left in the results folder: its regular files by name.
+// What a run left in the results folder: its regular files by name, but
+// for the list of the reports it wrote.
 std::vector<std::string> FilesIn(const std::string& folder) {
   std::vector<std::string> names;
   for (const auto& e : fs::directory_iterator(folder)) {
+    if (e.path().filename() == kWrittenListName) continue;
     if (fs::is_regular_file(fs::symlink_status(e.path()))) {
       names.push_back(e.path().filename().string());
     }
@@ -457,7 +638,9 @@ TEST(CheckRun, HostileLogs) {
        {{"m.cbr", Cabrillo("py9<b>z\"&", "", {qso})}},
        {},
        0,
-       {{"results.html", "PY9&lt;B&gt;Z&quot;&amp;"}, {"PY9_B_Z_&.ubn.txt", "of PY9<B>Z\"&"}}},
+       {{"results.html", "<a href=\"PY9_B_Z_%26.html\">PY9&lt;B&gt;Z&quot;&amp;</a>"},
+        {"PY9_B_Z_&.ubn.txt", "of PY9<B>Z\"&"},
+        {"PY9_B_Z_&.html", "<title>TZQ log check of PY9&lt;B&gt;Z&quot;&amp;</title>"}}},
       {"formula starts",
        {{"@evil.cbr", Cabrillo("=cmd|' /C calc'!A0", "+SUM(1)", {qso})}},
        {"@evil.cbr", "."},
@@ -475,7 +658,9 @@ TEST(CheckRun, HostileLogs) {
         {"results.txt", " PY8\\x0dAA\\xff "},
         {"results.html", "PY9\\x1b]0;OWNED\\x07Z"},
         {"results.csv", ",PY8\\x0dAA\\xff,"},
-        {"PY9_]0;OWNED_Z.ubn.txt", "PY2AA      599 S\\x1b[2JP"}}},
+        {"PY9_]0;OWNED_Z.ubn.txt", "PY2AA      599 S\\x1b[2JP"},
+        {"PY9_]0;OWNED_Z.html", "<h1>TZQ log check of PY9\\x1b]0;OWNED\\x07Z</h1>"},
+        {"results.html", "<a href=\"PY9_%5D0%3BOWNED_Z.html\">"}}},
       {"a line break inside an ADIF value",
        {{"crlf.adi", AdifQso("PY7AA", "PY2AA", "SP") +
                          AdifQso("PY7AA", "PY3BB",
@@ -498,10 +683,16 @@ TEST(CheckRun, HostileLogs) {
       {"dots and device names",
        {{"d1.cbr", Cabrillo(".", "", {qso})},
         {"d2.cbr", Cabrillo("..", "", {qso})},
-        {"d3.cbr", Cabrillo("con", "", {qso})}},
+        {"d3.cbr", Cabrillo("con", "", {qso})},
+        {"d4.cbr", Cabrillo("results", "", {qso})}},
        {},
        0,
-       {{"_..ubn.txt", "of .\r\n"}, {"_...ubn.txt", "of ..\r\n"}, {"CON_.ubn.txt", "of CON\r\n"}}},
+       {{"_..ubn.txt", "of .\r\n"},
+        {"_...ubn.txt", "of ..\r\n"},
+        {"CON_.ubn.txt", "of CON\r\n"},
+        // No station's page is results.html, in any letter case.
+        {"RESULTS-2.html", "<h1>TZQ log check of RESULTS</h1>"},
+        {"results.html", "<a href=\"RESULTS-2.html\">RESULTS</a>"}}},
       {"a form feed first",
        {{"ff.cbr", "\f" + Cabrillo("PY6AA", "", {qso})}},
        {},
@@ -554,6 +745,145 @@ TEST(CheckRun, HostileLogs) {
       EXPECT_NE(name[0], '.') << name;
       ExpectNothingRaw(name, folder.Read("res/" + name));
     }
+    ExpectPagesMatchReports(folder.path() + "/res");
+  }
+}
+
+// Every file in a folder by name (hidden ones too), with its bytes; a link
+// as "-> target".
+std::map<std::string, std::string> Snapshot(const std::string& folder) {
+  std::map<std::string, std::string> files;
+  for (const auto& e : fs::directory_iterator(folder)) {
+    const std::string name = e.path().filename().string();
+    if (fs::is_symlink(e.symlink_status())) {
+      files[name] = "-> " + fs::read_symlink(e.path()).string();
+    } else if (e.is_regular_file()) {
+      std::ifstream in(e.path(), std::ios::binary);
+      std::stringstream bytes;
+      bytes << in.rdbuf();
+      files[name] = bytes.str();
+    }
+  }
+  return files;
+}
+
+// A first run writes the small contest's results; between it and a second
+// run people put files of their own beside them. A second run that scores
+// nothing changes nothing; one that scores removes only the reports that
+// the first run wrote and it did not, and only while they are still
+// reports.
+TEST(CheckRun, AMistakeCannotWipeEarlierOutputs) {
+  const std::string list = std::string("res/") + kWrittenListName;
+  const struct {
+    const char* name;
+    std::vector<std::string> logs;  // the second run's
+    int status;
+    const char* said;
+    // Files put there before the second run (the list: lines added to it).
+    std::vector<std::pair<std::string, std::string>> planted;
+    std::vector<std::string> gone;  // the first run's files that must go
+    const char* link = nullptr;     // made a link to a log before the second run
+  } cases[] = {
+      {"a mistyped folder",
+       {"logz"},
+       1,
+       "no log was scored, so nothing was written; the outputs in res are as they were\n",
+       {},
+       {}},
+      {"a folder without logs",
+       {"res"},
+       1,
+       "no logs found (*.cbr, *.log, *.adi); nothing written\n",
+       {},
+       {}},
+      {"logs that cannot be read",
+       {"bad.adi", "py1cc.log"},
+       1,
+       "no log was scored",
+       {{"bad.adi", "<CALL:40>PY2AA"}, {"py1cc.log", ""}},
+       {}},
+      {"a station less",
+       {"py2aa.cbr", "py3bb.cbr"},
+       0,
+       "removed 2 station reports that an earlier run wrote there and this one did not\n",
+       {{"res/notes.txt", "mine\n"}, {"res/OLD.ubn.txt", "TZQ log check of OLD\r\n"}},
+       {"PY1CC.ubn.txt", "PY1CC.html"}},
+      {"a report someone rewrote",
+       {"py2aa.cbr", "py3bb.cbr"},
+       0,
+       "removed 1 station reports",
+       {{"res/PY1CC.ubn.txt", "my own notes on PY1CC\n"}},
+       {"PY1CC.html"}},
+      // Names that lead out of the folder, to results or to nothing of
+      // ours are never followed, whatever the list says.
+      {"a list naming other files",
+       {"py2aa.cbr", "py3bb.cbr"},
+       0,
+       "removed 2 station reports",
+       {{"elsewhere.ubn.txt", "TZQ log check of PY9\r\n"},
+        {list,
+         "../elsewhere.ubn.txt\nresults.txt\nresults.html\nnotes.txt\n/etc/x.html\nmine.html\n"},
+        {"res/notes.txt", "TZQ log check of notes\r\n"},
+        {"res/mine.html", "<!DOCTYPE html>\n<title>mine</title>\n"}},
+       {"PY1CC.ubn.txt", "PY1CC.html"}},
+#ifndef _WIN32
+      {"a link at a report's name",
+       {"py2aa.cbr", "py3bb.cbr"},
+       0,
+       "removed 1 station reports",
+       {},
+       {"PY1CC.ubn.txt"},
+       "PY1CC.html"},
+#endif
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempFolder folder;
+    WriteSmallContest(folder);
+    std::ostringstream out, err;
+    ASSERT_EQ(RunCheck({".", "--out", "res"}, out, err), 0) << err.str();
+    ASSERT_TRUE(folder.Exists("res/PY1CC.html"));
+    for (const auto& [name, bytes] : c.planted) {
+      folder.Write(name, name == list ? folder.Read(name) + bytes : bytes);
+    }
+    if (c.link != nullptr) {
+      fs::remove(folder.path() + "/res/" + c.link);
+      fs::create_symlink(folder.path() + "/py1cc.log", folder.path() + "/res/" + c.link);
+    }
+    const std::string log = folder.Read("py1cc.log");
+    std::map<std::string, std::string> before = Snapshot(folder.path() + "/res");
+    const std::string outside = folder.Read("elsewhere.ubn.txt");
+    std::vector<std::string> args = c.logs;
+    args.insert(args.end(), {"--out", "res"});
+    std::ostringstream out2, err2;
+    EXPECT_EQ(RunCheck(args, out2, err2), c.status) << err2.str();
+    EXPECT_NE(err2.str().find(c.said), std::string::npos) << err2.str();
+    std::map<std::string, std::string> after = Snapshot(folder.path() + "/res");
+    if (c.status != 0) {
+      EXPECT_EQ(after, before);
+      continue;
+    }
+    for (const std::string& name : c.gone) {
+      EXPECT_EQ(after.count(name), 0u) << name;
+      EXPECT_EQ(after[kWrittenListName].find(name), std::string::npos) << name;
+    }
+    // What people put there is as they left it; the reports of this run
+    // are there and listed.
+    for (const auto& [name, bytes] : c.planted) {
+      if (name == list) continue;
+      EXPECT_EQ(folder.Read(name), bytes) << name;
+    }
+    EXPECT_EQ(folder.Read("elsewhere.ubn.txt"), outside);
+    EXPECT_EQ(folder.Read("py1cc.log"), log);
+    if (c.link != nullptr) {
+      EXPECT_EQ(after[c.link], before[c.link]);
+    }
+    for (const char* name : {"PY2AA.ubn.txt", "PY2AA.html", "PY3BB.ubn.txt", "PY3BB.html"}) {
+      EXPECT_EQ(after.count(name), 1u) << name;
+      EXPECT_NE(after[kWrittenListName].find(std::string("\n") + name + "\n"), std::string::npos)
+          << name;
+    }
+    EXPECT_EQ(after.size(), before.size() - c.gone.size());
   }
 }
 

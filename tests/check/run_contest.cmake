@@ -1,7 +1,7 @@
 # Runs the programs as the committee would (under Wine in the Windows build):
 # tzq-loggen writes a small contest, tzq-check scores it; every log must be
-# scored, every station must have its report and the key's faults must show
-# in the reports.
+# scored, every station must have its report and its linked page, and the
+# key's faults must show in the reports.
 #   -DLOGGEN= -DCHECK= programs  -DEMULATOR= wrapper or empty  -DWORK= folder
 file(REMOVE_RECURSE "${WORK}")
 file(MAKE_DIRECTORY "${WORK}")
@@ -12,7 +12,7 @@ if(NOT status EQUAL 0)
 endif()
 execute_process(COMMAND ${EMULATOR} "${CHECK}" logs --out results
   WORKING_DIRECTORY "${WORK}" RESULT_VARIABLE status ERROR_VARIABLE err)
-if(NOT status EQUAL 0 OR NOT err MATCHES "12 logs scored, 0 not scored; wrote 15 files in results")
+if(NOT status EQUAL 0 OR NOT err MATCHES "12 logs scored, 0 not scored; wrote 27 files in results")
   message(FATAL_ERROR "tzq-check: status ${status}\n${err}")
 endif()
 
@@ -58,6 +58,16 @@ endforeach()
 foreach(name results.txt results.csv results.html)
   if(NOT EXISTS "${WORK}/results/${name}")
     message(FATAL_ERROR "${name} not written")
+  endif()
+endforeach()
+# Each report has its page beside it, which results.html links to.
+file(READ "${WORK}/results/results.html" site)
+file(GLOB reports RELATIVE "${WORK}/results" "${WORK}/results/*.ubn.txt")
+foreach(report IN LISTS reports)
+  string(REPLACE ".ubn.txt" ".html" page "${report}")
+  string(FIND "${site}" "<a href=\"${page}\">" at)
+  if(NOT EXISTS "${WORK}/results/${page}" OR at EQUAL -1)
+    message(FATAL_ERROR "${report}: its page ${page} is missing or not linked")
   endif()
 endforeach()
 message(STATUS "${err}")

@@ -162,8 +162,11 @@ station.
 
 Options:
   --out DIR         where the results go (default ./results, created):
-                    results.txt, results.csv, results.html and one
-                    CALL.ubn.txt per station.
+                    results.txt, results.csv, results.html and per
+                    station its report CALL.ubn.txt and its page
+                    CALL.html. Reports that an earlier run wrote there
+                    for stations no longer checked are removed; nothing
+                    else is.
   --window MIN      how far apart two logs' times of one QSO may be, in
                     minutes (0 to 1440, default 3).
   --plugin PATH     the plug-in library to score with (default: Stats.so
@@ -180,7 +183,8 @@ Options:
 Exit status:
   0  every log was scored and the results written
   1  a log was not scored (the others are still checked and the results
-     written), or the plug-in or the output folder failed
+     written), no log was scored (nothing is written, earlier results
+     stay), or the plug-in or the output folder failed
   2  bad option; nothing was written
 )";
 }
@@ -395,25 +399,17 @@ int RunCheck(const std::vector<std::string>& args, std::ostream& out, std::ostre
         << "\n";
     return 0;
   }
-  std::error_code ec;
-  fs::create_directories(options.outDir, ec);
-  if (ec) {
-    err << kProgram << ": cannot create " << text::Visible(options.outDir) << ": " << ec.message()
-        << "\n";
-    return 1;
-  }
+  // The output folder is made only when a log is scored (CheckContest):
+  // a run that scores nothing leaves no trace.
   CheckOutcome outcome;
   if (!CheckContest(options, &outcome, &error)) {
     err << kProgram << ": " << text::Visible(error) << "\n";
     return 1;
   }
   if (outcome.stations.empty()) {
-    err << kProgram << ": no logs found (*.cbr, *.log, *.adi)\n";
+    err << kProgram << ": no logs found (*.cbr, *.log, *.adi); nothing written\n";
     return 1;
   }
-  // Every file that can be written is; the failures are told at the end.
-  std::vector<std::string> written, failures;
-  WriteResults(outcome, options.outDir, &written, &failures);
   int not_scored = 0;
   for (const StationResult& r : outcome.stations) {
     if (r.scored) continue;
@@ -421,8 +417,22 @@ int RunCheck(const std::vector<std::string>& args, std::ostream& out, std::ostre
     err << kProgram << ": not scored: " << text::Visible(r.file) << ": " << text::Visible(r.reason)
         << "\n";
   }
+  // Results without a single score would replace a good set of results
+  // with an empty one: a mistyped folder must cost nothing.
+  if (not_scored == static_cast<int>(outcome.stations.size())) {
+    err << kProgram << ": no log was scored, so nothing was written; the outputs in "
+        << text::Visible(options.outDir) << " are as they were\n";
+    return 1;
+  }
+  // Every file that can be written is; the failures are told at the end.
+  std::vector<std::string> written, removed, failures;
+  WriteResults(outcome, options.outDir, &written, &removed, &failures);
   for (const std::string& failure : failures) {
     err << kProgram << ": " << text::Visible(failure) << "\n";
+  }
+  if (!removed.empty()) {
+    err << kProgram << ": removed " << removed.size()
+        << " station reports that an earlier run wrote there and this one did not\n";
   }
   err << kProgram << ": " << outcome.stations.size() - not_scored << " logs scored, " << not_scored
       << " not scored; wrote " << written.size() << " files in " << text::Visible(options.outDir)

@@ -60,5 +60,6 @@ std::string NormalisedText(const std::string& text);
 bool CheckContest(const CheckOptions& options, CheckOutcome* outcome, std::string* error);
 
 // Exit status: 0 every log scored, 1 a log not scored or the plug-in or the
-// output folder failed, 2 bad options.
+// output folder failed, 2 bad options. A run that scores no log writes
+// nothing (exit 1), so that a mistyped folder leaves earlier results alone.
 int RunCheck(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);

@@ -1,5 +1,6 @@
 #include "tools/check/report_name.h"
 
+#include <cstring>
 #include <set>
 
 #include "engine/text.h"
@@ -17,17 +18,33 @@ std::string ReportBaseName(const std::string& call) {
   return base;
 }
 
-std::vector<std::string> UniqueReportNames(const std::vector<std::string>& calls) {
-  constexpr const char* kExtension = ".ubn.txt";
-  std::vector<std::string> names;
-  std::set<std::string> taken;  // upper case
+std::vector<std::string> UniqueReportStems(const std::vector<std::string>& calls) {
+  std::vector<std::string> stems;
+  std::set<std::string> taken = {"RESULTS"};  // upper case
   for (const std::string& call : calls) {
     const std::string base = ReportBaseName(call);
-    std::string name = base + kExtension;
-    for (int n = 2; !taken.insert(text::ToUpper(name)).second; ++n) {
-      name = base + "-" + std::to_string(n) + kExtension;
+    std::string stem = base;
+    for (int n = 2; !taken.insert(text::ToUpper(stem)).second; ++n) {
+      stem = base + "-" + std::to_string(n);
     }
-    names.push_back(name);
+    stems.push_back(stem);
   }
-  return names;
+  return stems;
+}
+
+bool IsReportFileName(const std::string& name) {
+  // Nothing that names another folder or drive ("C:x.html" on Windows), and
+  // only what ReportBaseName leaves: the list of a run's reports is a file
+  // in the output folder that anyone may have edited.
+  if (name.empty() || name[0] == '.' || text::EqualsNoCase(name, "results.html")) return false;
+  for (const char c : name) {
+    if (static_cast<unsigned char>(c) < 0x20 || std::strchr("/\\<>:\"|?*", c) != nullptr) {
+      return false;
+    }
+  }
+  for (const char* extension : {kReportExtension, kPageExtension}) {
+    const std::string ext = extension;
+    if (name.size() > ext.size() && text::EndsWith(name, ext)) return true;
+  }
+  return false;
 }
