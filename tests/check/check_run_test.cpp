@@ -338,12 +338,16 @@ void ExpectPagesMatchReports(const std::string& folder) {
         !e.is_regular_file()) {
       continue;
     }
-    const std::string page = name.substr(0, name.size() - 8) + ".html";
-    std::ifstream report(e.path(), std::ios::binary), html(folder + "/" + page, std::ios::binary);
+    // Made from the entry's own path: on Windows a name's bytes need not
+    // survive a round trip through a narrow string.
+    std::filesystem::path page = e.path();
+    page.replace_extension().replace_extension(".html");
+    std::ifstream report(e.path(), std::ios::binary), html(page, std::ios::binary);
     std::stringstream r, h;
     r << report.rdbuf();
     h << html.rdbuf();
-    EXPECT_EQ(PageLines(h.str()), TextLines(r.str())) << page;
+    ASSERT_FALSE(h.str().empty()) << page.string();
+    EXPECT_EQ(PageLines(h.str()), TextLines(r.str())) << page.string();
   }
 }
 
