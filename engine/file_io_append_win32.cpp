@@ -55,11 +55,11 @@ bool AppendFile::StillNamed() const {
       !GetFileAttributesExA(path_.c_str(), GetFileExInfoStandard, &named)) {
     return false;
   }
-  const auto created = static_cast<LONGLONG>(
-      (static_cast<ULONGLONG>(named.ftCreationTime.dwHighDateTime) << 32) |
-      named.ftCreationTime.dwLowDateTime);
-  const auto size = static_cast<LONGLONG>(
-      (static_cast<ULONGLONG>(named.nFileSizeHigh) << 32) | named.nFileSizeLow);
+  const auto created =
+      static_cast<LONGLONG>((static_cast<ULONGLONG>(named.ftCreationTime.dwHighDateTime) << 32) |
+                            named.ftCreationTime.dwLowDateTime);
+  const auto size = static_cast<LONGLONG>((static_cast<ULONGLONG>(named.nFileSizeHigh) << 32) |
+                                          named.nFileSizeLow);
   return created == basic.CreationTime.QuadPart && size == standard.EndOfFile.QuadPart;
 }
 

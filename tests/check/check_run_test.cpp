@@ -902,8 +902,7 @@ TEST(CheckRun, AStationWhoseReplayFailedIsNotScored) {
     PluginLibrary library;
     PluginApi api;
     std::string error;
-    ASSERT_TRUE(library.Open(DefaultPluginPath(), &error) && api.Resolve(library, &error))
-        << error;
+    ASSERT_TRUE(library.Open(DefaultPluginPath(), &error) && api.Resolve(library, &error)) << error;
     api.setVersion("another host");
     TempFolder folder;
     WriteSmallContest(folder);

@@ -210,18 +210,18 @@ TEST_F(HeldBadQsoFileTest, NextLineFollowsTheName) {
     std::function<void()> act;
     std::string named, moved;
   } cases[] = {
-    {"untouched", [] {}, kHeader + LineOf("PY1AA") + LineOf("PY2BB"), ""},
-    {"renamed", [&] { std::rename(PathOf(kBadQsoFile).c_str(), PathOf(moved).c_str()); },
-     kHeader + LineOf("PY2BB"), kHeader + LineOf("PY1AA")},
-    {"replaced",
-     [&] {
-       std::rename(PathOf(kBadQsoFile).c_str(), PathOf(moved).c_str());
-       folder_.Write(kBadQsoFile, "other\r\n");
-     },
-     "other\r\n" + LineOf("PY2BB"), kHeader + LineOf("PY1AA")},
-    // Windows may keep a deleted file under its name until its last handle
-    // closes: the next line must still land in a file that stays.
-    {"deleted", [&] { std::remove(PathOf(kBadQsoFile).c_str()); }, kHeader + LineOf("PY2BB"), ""},
+      {"untouched", [] {}, kHeader + LineOf("PY1AA") + LineOf("PY2BB"), ""},
+      {"renamed", [&] { std::rename(PathOf(kBadQsoFile).c_str(), PathOf(moved).c_str()); },
+       kHeader + LineOf("PY2BB"), kHeader + LineOf("PY1AA")},
+      {"replaced",
+       [&] {
+         std::rename(PathOf(kBadQsoFile).c_str(), PathOf(moved).c_str());
+         folder_.Write(kBadQsoFile, "other\r\n");
+       },
+       "other\r\n" + LineOf("PY2BB"), kHeader + LineOf("PY1AA")},
+      // Windows may keep a deleted file under its name until its last handle
+      // closes: the next line must still land in a file that stays.
+      {"deleted", [&] { std::remove(PathOf(kBadQsoFile).c_str()); }, kHeader + LineOf("PY2BB"), ""},
   };
   for (const Case& c : cases) {
     Reset();

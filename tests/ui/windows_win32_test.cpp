@@ -12,11 +12,11 @@
 #include <functional>
 
 #include "resources/resource.h"
-#include "tools/plugin_loader/host_calls.h"
 #include "tests/support/temp_folder.h"
 #include "tests/ui/fake_kolm_win32.h"
 #include "tests/ui/kolm_environment_win32.h"
 #include "tests/ui/win32_test_host.h"
+#include "tools/plugin_loader/host_calls.h"
 #include "tools/plugin_loader/plugin_library.h"
 
 namespace {
@@ -216,8 +216,8 @@ TEST_F(DllWindowsTest, ViewTogglesAndOnTop) {
   EXPECT_EQ(r.left, 10);
   EXPECT_EQ(r.top, 400);
   Click(setup, IDC_SETUP_VIEW_CALL);
-  ASSERT_TRUE(PumpUntil([&] { return FindPluginWindow(PluginWindow::kPanel) != nullptr; },
-                        kLimitMs));
+  ASSERT_TRUE(
+      PumpUntil([&] { return FindPluginWindow(PluginWindow::kPanel) != nullptr; }, kLimitMs));
   EXPECT_EQ(AwaitIni("setup_view_call", "1"), "1");
 
   // On top: both views are made again, now topmost.
@@ -233,8 +233,8 @@ TEST_F(DllWindowsTest, ViewTogglesAndOnTop) {
   EXPECT_EQ(CountPluginWindows(PluginWindow::kAreaGrid), 1);
 
   Click(setup, IDC_SETUP_VIEW_AREA);
-  EXPECT_TRUE(PumpUntil([&] { return FindPluginWindow(PluginWindow::kAreaGrid) == nullptr; },
-                        kLimitMs));
+  EXPECT_TRUE(
+      PumpUntil([&] { return FindPluginWindow(PluginWindow::kAreaGrid) == nullptr; }, kLimitMs));
   EXPECT_EQ(AwaitIni("setup_view_area", "0"), "0");
 }
 
@@ -383,7 +383,7 @@ TEST_F(DllWindowsTest, WindowsSaveAndRestoreTheirPositions) {
 // thread can serve: a synchronous close would deadlock here.
 TEST_F(DllWindowsTest, HideInfoReturnsWhileAnUpdateWaitsOnTheHost) {
   Show();
-  g_kolm.SetDelay(100);  // and the host is slow
+  g_kolm.SetDelay(100);          // and the host is slow
   PostUpdateAndAwaitHostCall();  // not pumping: the update is now stuck in its first call
   Command("HIDEINFO");
   EXPECT_EQ(FindPluginWindow(PluginWindow::kSettings), nullptr);

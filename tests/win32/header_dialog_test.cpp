@@ -11,9 +11,9 @@
 #include <thread>
 
 #include "tests/support/cabrillo_checks.h"
-#include "tools/plugin_loader/host_calls.h"
 #include "tests/support/modal_answerer.h"
 #include "tests/support/temp_folder.h"
+#include "tools/plugin_loader/host_calls.h"
 #include "tools/plugin_loader/plugin_library.h"
 
 namespace {

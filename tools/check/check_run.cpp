@@ -130,8 +130,7 @@ void ReadStation(const std::string& file, StationResult* r) {
 // A log whose replay process died, or whose replay failed (a full disk, a
 // report that cannot be read), is not scored; its QSOs still served to
 // check the other logs, as the log it is.
-void TakeReplay(ReplayJobResult* replay, const char* which, StationResult* r,
-                PluginScore* score) {
+void TakeReplay(ReplayJobResult* replay, const char* which, StationResult* r, PluginScore* score) {
   if (replay->died) {
     r->scored = false;
     r->reason = "replaying it through the plug-in failed: " + replay->death;

@@ -425,7 +425,8 @@ int WriteContest(const ContestOptions& options, const std::string& out) {
         failed_errno = errno;
         return false;
       });
-  if (!written) return CannotWrite(failed_path, "cannot write the output file", Reason(failed_errno));
+  if (!written)
+    return CannotWrite(failed_path, "cannot write the output file", Reason(failed_errno));
   return 0;
 }
 
@@ -474,8 +475,8 @@ int main(int argc, char** argv) {
   if (stations > 0) {
     if (!out_given) return BadOption("--stations", "needs --out DIR, the folder for the logs");
     if (g_clean) return BadOption("--clean", "makes one log; a contest always has its faults");
-    if (qsos_given && static_cast<long long>(stations) * static_cast<long long>(count) >
-                          kMaxContestQsoLines) {
+    if (qsos_given &&
+        static_cast<long long>(stations) * static_cast<long long>(count) > kMaxContestQsoLines) {
       return BadOption("--stations", "times --qsos is above " +
                                          std::to_string(kMaxContestQsoLines) + " QSO lines");
     }
