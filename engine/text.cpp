@@ -163,4 +163,25 @@ int LeadingInt(std::string_view s) {
   return static_cast<int>(value);
 }
 
+std::string CommandLineOf(const std::vector<std::string>& argv) {
+  std::string line;
+  for (const std::string& arg : argv) {
+    if (!line.empty()) line += ' ';
+    line += '"';
+    size_t slashes = 0;
+    for (char c : arg) {
+      if (c == '\\') {
+        ++slashes;
+        continue;
+      }
+      line.append(c == '"' ? 2 * slashes + 1 : slashes, '\\');
+      slashes = 0;
+      line += c;
+    }
+    line.append(2 * slashes, '\\');
+    line += '"';
+  }
+  return line;
+}
+
 }  // namespace text

@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace text {
 
@@ -41,6 +42,11 @@ std::string HtmlEscaped(std::string_view s);
 // bytes that are not valid UTF-8. Valid UTF-8 text (a name such as "São
 // Paulo") and backslashes stay as they are.
 std::string Visible(std::string_view s);
+
+// A command line that the Windows C runtime splits back into exactly these
+// arguments, the program first: each in double quotes, with backslashes
+// doubled only where a quote follows them.
+std::string CommandLineOf(const std::vector<std::string>& argv);
 
 // True when `word` stands in `line` delimited by blanks or the line's ends.
 bool ContainsWord(std::string_view line, std::string_view word);

@@ -1,28 +1,12 @@
 #include <windows.h>
 
+#include "engine/text.h"
 #include "tests/support/child_process.h"
 
 namespace {
 
 HANDLE AsHandle(std::intptr_t h) {
   return reinterpret_cast<HANDLE>(h);
-}
-
-// Quotes one argument for the child's command-line parser.
-std::string Quoted(const std::string& arg) {
-  std::string out = "\"";
-  size_t slashes = 0;
-  for (char c : arg) {
-    if (c == '\\') {
-      ++slashes;
-      continue;
-    }
-    out.append(c == '"' ? 2 * slashes + 1 : slashes, '\\');
-    slashes = 0;
-    out += c;
-  }
-  out.append(2 * slashes, '\\');
-  return out + "\"";
 }
 
 }  // namespace
@@ -37,8 +21,9 @@ bool ChildProcess::Start(const std::string& program, const std::vector<std::stri
   HANDLE read_end = nullptr, write_end = nullptr;
   if (!CreatePipe(&read_end, &write_end, &inherit, 0)) return false;
   SetHandleInformation(read_end, HANDLE_FLAG_INHERIT, 0);
-  std::string command = Quoted(program);
-  for (const std::string& a : args) command += " " + Quoted(a);
+  std::vector<std::string> argv{program};
+  argv.insert(argv.end(), args.begin(), args.end());
+  std::string command = text::CommandLineOf(argv);
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;

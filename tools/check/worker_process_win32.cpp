@@ -5,26 +5,10 @@
 #include <cstdio>
 #include <mutex>
 
+#include "engine/text.h"
 #include "tools/check/worker_process.h"
 
 namespace {
-
-// Quotes one argument for the child's command-line parser.
-std::string Quoted(const std::string& arg) {
-  std::string out = "\"";
-  size_t slashes = 0;
-  for (char c : arg) {
-    if (c == '\\') {
-      ++slashes;
-      continue;
-    }
-    out.append(c == '"' ? 2 * slashes + 1 : slashes, '\\');
-    slashes = 0;
-    out += c;
-  }
-  out.append(2 * slashes, '\\');
-  return out + "\"";
-}
 
 std::string LastError() {
   return "error " + std::to_string(GetLastError());
@@ -86,8 +70,9 @@ bool WorkerProcess::running() const {
 bool WorkerProcess::Start(const std::string& program, const std::vector<std::string>& args,
                           std::string* error) {
   if (running()) Finish();
-  std::string command = Quoted(program);
-  for (const std::string& a : args) command += " " + Quoted(a);
+  std::vector<std::string> argv{program};
+  argv.insert(argv.end(), args.begin(), args.end());
+  std::string command = text::CommandLineOf(argv);
   std::lock_guard<std::mutex> guard(StartLock());
   HANDLE child_in = nullptr, parent_in = nullptr, parent_out = nullptr, child_out = nullptr;
   if (!CreatePipe(&child_in, &parent_in, nullptr, 0)) {
