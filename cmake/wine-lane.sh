@@ -169,7 +169,9 @@ show_dir() {
     return 0
   fi
   case "$dir" in
-  / | /usr | /usr/* | /etc | /etc/* | /bin | /bin/* | /lib | /lib/* | /sbin | /sbin/* | /var | /var/lib/* | "$cache" | "$cache"/*)
+  / | /usr | /usr/* | /etc | /etc/* | /bin | /bin/* | /sbin | /sbin/* | /lib | /lib/* | /lib32 | /lib64 | \
+    /var | /var/lib | /var/lib/dpkg | /var/lib/dpkg/* | /var/lib/apt | /var/lib/apt/* | /var/cache | \
+    "$cache" | "$cache"/*)
     die "$dir cannot be shown inside the lane (it would hide the lane's own files)"
     ;;
   esac
