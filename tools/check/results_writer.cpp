@@ -13,15 +13,15 @@
 #include "engine/file_io.h"
 #include "engine/text.h"
 #include "engine/version.h"
+#include "reports/cabrillo_header_fields.h"
 #include "tools/check/report_name.h"
 #include "tools/check/written_list.h"
 
 namespace {
 
-// The header dialog's operator categories, in its order; other values as
-// written come after them, then logs that name none, then the check logs.
-const char* const kCategories[] = {"SINGLE-OP A", "SINGLE-OP B", "SINGLE-OP C",
-                                   "YL",          "LABRE",       "QRP"};
+// Tables come in the header dialog's order of operator categories; other
+// values as written come after them, then logs that name none, then the
+// check logs, which have no score.
 constexpr const char* kCheckLog = "CHECKLOG";
 constexpr const char* kNoCategory = "CATEGORY NOT GIVEN";
 
@@ -45,11 +45,11 @@ struct Table {
 };
 
 int CategoryRank(const std::string& title) {
-  for (size_t i = 0; i < std::size(kCategories); ++i) {
-    if (title == kCategories[i]) return static_cast<int>(i);
-  }
-  if (title == kNoCategory) return 100;
   if (title == kCheckLog) return 101;
+  if (title == kNoCategory) return 100;
+  for (size_t i = 0; i < std::size(kCabrilloCategories); ++i) {
+    if (title == kCabrilloCategories[i]) return static_cast<int>(i);
+  }
   return 50;
 }
 
